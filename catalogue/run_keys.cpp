@@ -1,0 +1,36 @@
+#include <vector>
+
+#include "catalogue/sources.h"
+#include "common/shell.h"
+#include "common/text.h"
+
+namespace quorvane {
+
+void AddRunKeys(AutorunList& list) {
+  AddRunKey(HKEY_LOCAL_MACHINE, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", list);
+  AddRunKey(HKEY_LOCAL_MACHINE, L"\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", list);
+  AddRunKey(HKEY_CURRENT_USER, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", list);
+}
+
+void AddRunKey(HKEY rootKey, const std::wstring& key, AutorunList& list) {
+  std::vector<std::wstring> valueNames;
+  if (TReg::ReadValueNames(rootKey, key, valueNames) == 0) return;
+
+  // The 32-bit mirror keeps its state under "Run32".
+  std::wstring approvedKey = kApprovedRunKey;
+  if (ContainsIgnoreAsciiCase(key, L"Wow6432Node")) approvedKey += L"32";
+
+  const std::wstring rootName = RootKeyToName(rootKey, true);
+  for (const std::wstring& name : valueNames) {
+    TAutorunInfo entry;
+    entry.RawData = TReg::ReadString(rootKey, key, name, L"");
+    entry.FileName = ResolveTarget(entry.RawData);
+    entry.Caption = name;
+    entry.Target = rootName + key + L'\\' + name;
+    entry.From = rootName;
+    entry.Enabled = IsApproved(rootKey, approvedKey, name);
+    list.push_back(std::move(entry));
+  }
+}
+
+}  // namespace quorvane

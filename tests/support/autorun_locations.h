@@ -1,0 +1,26 @@
+// The places the catalogue reads, in the test prefix: the three Run keys, the StartupApproved
+// keys and the two Startup folders. Tests that seed them clear them before and after.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace quorvane::test {
+
+inline constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr wchar_t kRun32Key[] = L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr wchar_t kApprovedRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+inline constexpr wchar_t kApprovedRun32[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run32";
+inline constexpr wchar_t kApprovedFolder[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder";
+
+std::wstring CommonStartupFolder();
+std::wstring UserStartupFolder();
+
+// Puts the locations back as a new prefix has them: both machine Run keys empty, no user Run
+// key, no StartupApproved keys, both Startup folders empty.
+void ResetAutorunLocations();
+
+}  // namespace quorvane::test

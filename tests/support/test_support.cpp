@@ -1,0 +1,232 @@
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+
+#include "common/scoped.h"
+#include "common/text.h"
+
+namespace quorvane::test {
+
+namespace {
+
+constexpr REGSAM kAccess = KEY_ALL_ACCESS | KEY_WOW64_64KEY;
+
+std::wstring UniqueSuffix() {
+  static std::atomic<unsigned> counter{0};
+  return std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64()) + L"-" +
+         std::to_wstring(++counter);
+}
+
+ScopedRegKey CreateOrOpenRawKey(HKEY root, const std::wstring& key) {
+  HKEY handle = nullptr;
+  const LONG status =
+      RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess, nullptr, &handle, nullptr);
+  if (status != ERROR_SUCCESS) throw std::runtime_error("cannot create a registry key: " + ToUtf8(key));
+  return ScopedRegKey(handle);
+}
+
+ScopedRegKey OpenRawKey(HKEY root, const std::wstring& key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(root, key.c_str(), 0, kAccess, &handle) != ERROR_SUCCESS) return {};
+  return ScopedRegKey(handle);
+}
+
+ScopedFile OpenFile(const std::wstring& path, DWORD access, DWORD disposition) {
+  ScopedFile file(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw std::runtime_error("cannot open " + ToUtf8(path));
+  return file;
+}
+
+// A file handle that a child process inherits as its stdout or stderr.
+ScopedFile InheritableFile(const std::wstring& path) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw std::runtime_error("cannot create " + ToUtf8(path));
+  return file;
+}
+
+}  // namespace
+
+ScratchKey::ScratchKey(HKEY root) : root_(root), path_(L"Software\\QuorvaneTests\\" + UniqueSuffix()) {
+  CreateOrOpenRawKey(root_, path_);
+}
+
+ScratchKey::~ScratchKey() { DeleteRawTree(root_, path_); }
+
+TempFolder::TempFolder() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  path_ = std::wstring(temp) + L"quorvane-test-" + UniqueSuffix();
+  if (!CreateDirectoryW(path_.c_str(), nullptr)) throw std::runtime_error("cannot create " + ToUtf8(path_));
+}
+
+TempFolder::~TempFolder() {
+  EmptyFolder(path_);
+  RemoveDirectoryW(path_.c_str());
+}
+
+void SetRawValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
+                 std::size_t size) {
+  const ScopedRegKey handle = CreateOrOpenRawKey(root, key);
+  const LONG status = RegSetValueExW(handle.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
+                                     static_cast<DWORD>(size));
+  if (status != ERROR_SUCCESS) throw std::runtime_error("cannot set a registry value: " + ToUtf8(name));
+}
+
+void SetStringValue(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text, DWORD type) {
+  SetRawValue(root, key, name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
+void SetBinaryValue(HKEY root, const std::wstring& key, const std::wstring& name, const std::vector<BYTE>& bytes) {
+  SetRawValue(root, key, name, REG_BINARY, bytes.data(), bytes.size());
+}
+
+void CreateRawKey(HKEY root, const std::wstring& key) { CreateOrOpenRawKey(root, key); }
+
+bool RawKeyExists(HKEY root, const std::wstring& key) { return static_cast<bool>(OpenRawKey(root, key)); }
+
+bool RawValueExists(HKEY root, const std::wstring& key, const std::wstring& name) {
+  const ScopedRegKey handle = OpenRawKey(root, key);
+  return handle && RegQueryValueExW(handle.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+std::vector<BYTE> RawValueBytes(HKEY root, const std::wstring& key, const std::wstring& name, DWORD* type) {
+  const ScopedRegKey handle = OpenRawKey(root, key);
+  DWORD size = 0;
+  if (!handle || RegQueryValueExW(handle.Get(), name.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS) return {};
+  std::vector<BYTE> bytes(size);
+  RegQueryValueExW(handle.Get(), name.c_str(), nullptr, type, bytes.data(), &size);
+  bytes.resize(size);
+  return bytes;
+}
+
+void DeleteRawTree(HKEY root, const std::wstring& key) {
+  const auto separator = key.rfind(L'\\');
+  const std::wstring parent = separator == std::wstring::npos ? L"" : key.substr(0, separator);
+  const std::wstring name = key.substr(separator == std::wstring::npos ? 0 : separator + 1);
+  const ScopedRegKey parentKey = OpenRawKey(root, parent);
+  if (parentKey) {
+    RegDeleteTreeW(parentKey.Get(), name.c_str());
+    RegDeleteKeyExW(parentKey.Get(), name.c_str(), KEY_WOW64_64KEY, 0);
+  }
+}
+
+void DeleteAllValues(HKEY root, const std::wstring& key) {
+  const ScopedRegKey handle = OpenRawKey(root, key);
+  if (!handle) return;
+  std::vector<wchar_t> name(32768);
+  for (;;) {
+    DWORD length = static_cast<DWORD>(name.size());
+    if (RegEnumValueW(handle.Get(), 0, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegDeleteValueW(handle.Get(), std::wstring(name.data(), length).c_str()) != ERROR_SUCCESS) break;
+  }
+}
+
+void WriteFileBytes(const std::wstring& path, std::string_view bytes) {
+  const ScopedFile file = OpenFile(path, GENERIC_WRITE, CREATE_ALWAYS);
+  DWORD written = 0;
+  if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size()) {
+    throw std::runtime_error("cannot write " + ToUtf8(path));
+  }
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  const ScopedFile file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
+  std::string bytes;
+  char buffer[65536];
+  DWORD read = 0;
+  while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  return bytes;
+}
+
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  const ScopedFind search(FindFirstFileW((folder + L"\\*").c_str(), &found));
+  if (!search) return names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(search.Get(), &found));
+  return names;
+}
+
+void EmptyFolder(const std::wstring& folder) {
+  for (const std::wstring& name : FolderEntries(folder)) {
+    const std::wstring path = folder + L'\\' + name;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+      EmptyFolder(path);
+      RemoveDirectoryW(path.c_str());
+    } else {
+      DeleteFileW(path.c_str());
+    }
+  }
+}
+
+std::wstring ProgramBesideTest(const std::wstring& fileName) {
+  wchar_t module[MAX_PATH + 1] = {};
+  GetModuleFileNameW(nullptr, module, MAX_PATH + 1);
+  std::wstring path = module;
+  return path.substr(0, path.find_last_of(L'\\') + 1) + fileName;
+}
+
+ProcessResult RunProcess(const std::wstring& commandLine) {
+  TempFolder folder;
+  const std::wstring outputPath = folder.File(L"stdout");
+  const std::wstring errorsPath = folder.File(L"stderr");
+  ProcessResult result;
+  {
+    const ScopedFile output = InheritableFile(outputPath);
+    const ScopedFile errors = InheritableFile(errorsPath);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = output.Get();
+    startup.hStdError = errors.Get();
+    PROCESS_INFORMATION process{};
+    std::wstring mutableCommandLine = commandLine;
+    if (!CreateProcessW(nullptr, mutableCommandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process)) {
+      throw std::runtime_error("cannot start " + ToUtf8(commandLine));
+    }
+    const ScopedHandle processHandle(process.hProcess);
+    const ScopedHandle threadHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+  }
+  result.output = ReadFileBytes(outputPath);
+  result.errors = ReadFileBytes(errorsPath);
+  return result;
+}
+
+DWORD RunProcessInConsole(const std::wstring& commandLine) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring mutableCommandLine = commandLine;
+  if (!CreateProcessW(nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    throw std::runtime_error("cannot start " + ToUtf8(commandLine));
+  }
+  const ScopedHandle processHandle(process.hProcess);
+  const ScopedHandle threadHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  return exitCode;
+}
+
+}  // namespace quorvane::test

@@ -1,0 +1,81 @@
+// Helpers for tests that work on the test prefix's real registry, files and processes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane::test {
+
+// A registry key of one test's own, HKCU\Software\QuorvaneTests\<unique>, deleted with
+// everything below it when the test ends.
+class ScratchKey {
+ public:
+  explicit ScratchKey(HKEY root = HKEY_CURRENT_USER);
+  ~ScratchKey();
+  ScratchKey(const ScratchKey&) = delete;
+  ScratchKey& operator=(const ScratchKey&) = delete;
+
+  HKEY Root() const { return root_; }
+  // The key's path below its root, without a leading backslash.
+  const std::wstring& Path() const { return path_; }
+  std::wstring Below(const std::wstring& relative) const { return path_ + L'\\' + relative; }
+
+ private:
+  HKEY root_;
+  std::wstring path_;
+};
+
+// A folder of one test's own in the temporary folder, deleted with its content at the end.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::wstring& Path() const { return path_; }
+  std::wstring File(const std::wstring& name) const { return path_ + L'\\' + name; }
+
+ private:
+  std::wstring path_;
+};
+
+// Registry values written and read with the raw API, independent of the code under test.
+void SetRawValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
+                 std::size_t size);
+void SetStringValue(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text,
+                    DWORD type = REG_SZ);
+void SetBinaryValue(HKEY root, const std::wstring& key, const std::wstring& name, const std::vector<BYTE>& bytes);
+void CreateRawKey(HKEY root, const std::wstring& key);
+bool RawKeyExists(HKEY root, const std::wstring& key);
+bool RawValueExists(HKEY root, const std::wstring& key, const std::wstring& name);
+std::vector<BYTE> RawValueBytes(HKEY root, const std::wstring& key, const std::wstring& name, DWORD* type = nullptr);
+void DeleteRawTree(HKEY root, const std::wstring& key);
+// Deletes every value of the key and keeps the key.
+void DeleteAllValues(HKEY root, const std::wstring& key);
+
+void WriteFileBytes(const std::wstring& path, std::string_view bytes);
+std::string ReadFileBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+// Names of the files and folders directly in a folder, "." and ".." left out.
+std::vector<std::wstring> FolderEntries(const std::wstring& folder);
+// Deletes everything inside the folder and keeps the folder.
+void EmptyFolder(const std::wstring& folder);
+
+// A program's path beside the running test executable.
+std::wstring ProgramBesideTest(const std::wstring& fileName);
+
+struct ProcessResult {
+  DWORD exitCode = 0;
+  std::string output;  // stdout, as bytes
+  std::string errors;  // stderr, as bytes
+};
+// Runs a command line to its end with stdout and stderr sent to files.
+ProcessResult RunProcess(const std::wstring& commandLine);
+// Runs a command line to its end in the calling process's console; gives its exit status.
+DWORD RunProcessInConsole(const std::wstring& commandLine);
+
+}  // namespace quorvane::test
