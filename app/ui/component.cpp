@@ -1,0 +1,18 @@
+#include "app/ui/component.h"
+
+namespace quorvane::ui {
+
+Component::~Component() { DestroyOwned(); }
+
+Component* Component::FindComponent(const std::wstring& name) const {
+  for (const auto& component : owned_) {
+    if (component->Name() == name) return component.get();
+  }
+  return nullptr;
+}
+
+void Component::DestroyOwned() {
+  while (!owned_.empty()) owned_.pop_back();
+}
+
+}  // namespace quorvane::ui

@@ -1,0 +1,59 @@
+// The ownership tree of the window layer. A component is created with an owner, which keeps it
+// and destroys it, with everything it owns in turn, when the owner itself ends. Components
+// carry a name by which their owner can find them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/translation/translatable.h"
+
+namespace quorvane::ui {
+
+class Component : public TranslatableComponent {
+ public:
+  Component(const Component&) = delete;
+  Component& operator=(const Component&) = delete;
+  virtual ~Component();
+
+  Component* Owner() const { return owner_; }
+  const std::wstring& Name() const { return name_; }
+  void SetName(std::wstring name) { name_ = std::move(name); }
+
+  // The owned component of that name (exact comparison), or nullptr.
+  Component* FindComponent(const std::wstring& name) const;
+
+  // Creates a T owned by owner: T's constructor takes the owner as its first argument.
+  template <typename T, typename... Args>
+  static T& Create(Component& owner, Args&&... args) {
+    auto component = std::make_unique<T>(owner, std::forward<Args>(args)...);
+    T& created = *component;
+    owner.owned_.push_back(std::move(component));
+    return created;
+  }
+
+  // Most components have no caption and are no popup menu.
+  bool HasCaption() const override { return false; }
+  std::wstring Caption() const override { return {}; }
+  void SetCaption(const std::wstring&) override {}
+  TranslatableMenuItem* PopupMenuTopItem() override { return nullptr; }
+  std::size_t OwnedCount() const override { return owned_.size(); }
+  Component& Owned(std::size_t index) override { return *owned_.at(index); }
+
+ protected:
+  // A component without owner: the top of a tree, which its creator keeps.
+  Component() = default;
+  explicit Component(Component& owner) : owner_(&owner) {}
+
+  // Ends the owned components now, the last created first.
+  void DestroyOwned();
+
+ private:
+  Component* owner_ = nullptr;
+  std::wstring name_;
+  std::vector<std::unique_ptr<Component>> owned_;
+};
+
+}  // namespace quorvane::ui

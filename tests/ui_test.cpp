@@ -1,0 +1,288 @@
+// The window layer in real windows, on the test run's virtual display.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "app/ui/application.h"
+#include "app/ui/controls.h"
+#include "app/ui/form.h"
+#include "app/ui/menu.h"
+#include "common/error.h"
+#include "common/scoped.h"
+
+namespace quorvane::ui {
+namespace {
+
+using testing::ElementsAre;
+
+class UiTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { application::Initialize(); }
+};
+
+RECT RectInParent(const Control& control) {
+  RECT rect{};
+  GetWindowRect(control.Handle(), &rect);
+  MapWindowPoints(nullptr, GetParent(control.Handle()), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+testing::Matcher<RECT> IsRect(LONG left, LONG top, LONG right, LONG bottom) {
+  return testing::AllOf(testing::Field("left", &RECT::left, left), testing::Field("top", &RECT::top, top),
+                        testing::Field("right", &RECT::right, right), testing::Field("bottom", &RECT::bottom, bottom));
+}
+
+BOOL CALLBACK FindOwnMessageBox(HWND window, LPARAM found) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (process != GetCurrentProcessId() || std::wstring(className) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// Finds a message box of this process and gives its text; closes it with its OK button.
+std::wstring CloseMessageBox() {
+  for (int attempt = 0; attempt < 400; ++attempt) {
+    HWND found = nullptr;
+    EnumWindows(FindOwnMessageBox, reinterpret_cast<LPARAM>(&found));
+    if (found) {
+      wchar_t text[256] = {};
+      GetDlgItemTextW(found, 0xFFFF, text, 256);
+      PostMessageW(found, WM_COMMAND, IDOK, 0);
+      return text;
+    }
+    Sleep(25);
+  }
+  return L"(no message box)";
+}
+
+// Records, in its owner's log, the moment it ends.
+class Recorder : public Component {
+ public:
+  Recorder(Component& owner, std::wstring name, std::vector<std::wstring>& log) : Component(owner), log_(log) {
+    SetName(std::move(name));
+  }
+  ~Recorder() override { log_.push_back(Name()); }
+
+ private:
+  std::vector<std::wstring>& log_;
+};
+
+// An owner ends its components after its own destructor has run, the last created first.
+TEST_F(UiTest, OwnersFindTheirComponentsByNameAndEndThemLastCreatedFirst) {
+  std::vector<std::wstring> ended;
+  {
+    Form form;
+    Recorder& first = Component::Create<Recorder>(form, L"first", ended);
+    Component::Create<Recorder>(first, L"inner", ended);
+    Component::Create<Recorder>(form, L"second", ended);
+    EXPECT_EQ(form.FindComponent(L"second"), &form.Owned(1));
+    EXPECT_EQ(form.FindComponent(L"inner"), nullptr);
+    EXPECT_EQ(form.OwnedCount(), 2u);
+  }
+  EXPECT_THAT(ended, ElementsAre(L"second", L"first", L"inner"));
+}
+
+TEST_F(UiTest, EndingAFormEndsTheWindowsOfEverythingItOwns) {
+  auto form = std::make_unique<Form>();
+  Panel& panel = Component::Create<Panel>(*form, *form);
+  Label& label = Component::Create<Label>(*form, panel, L"text");
+  const HWND formWindow = form->Handle();
+  const HWND labelWindow = label.Handle();
+  form.reset();
+  EXPECT_FALSE(IsWindow(labelWindow));
+  EXPECT_FALSE(IsWindow(formWindow));
+}
+
+TEST_F(UiTest, AlignedControlsShareTheAreaTopBottomLeftRightThenClient) {
+  Form form;
+  form.SetClientSize(412, 432);
+  Panel& head = Component::Create<Panel>(form, form);
+  head.SetAlign(Align::Top);
+  head.SetHeight(50);
+  Panel& logo = Component::Create<Panel>(form, head);
+  logo.SetAlign(Align::Right);
+  logo.SetWidth(120);
+  Panel& main = Component::Create<Panel>(form, form);
+  main.SetAlign(Align::Client);
+  main.SetPadding({8, 0, 8, 0});
+  Panel& status = Component::Create<Panel>(form, form);
+  status.SetAlign(Align::Bottom);
+  status.SetHeight(28);
+  Panel& page = Component::Create<Panel>(form, main);
+  page.SetAlign(Align::Client);
+  Label& placed = Component::Create<Label>(form, page, L"x");
+  placed.SetBounds(2, 16, 135, 17);
+  Panel& spaced = Component::Create<Panel>(form, head);
+  spaced.SetAlign(Align::Client);
+  spaced.SetMargins({10, 10, 10, 10});
+
+  ASSERT_EQ(form.Dpi(), 96);
+  EXPECT_THAT(RectInParent(head), IsRect(0, 0, 412, 50));
+  EXPECT_THAT(RectInParent(logo), IsRect(292, 0, 412, 50));
+  EXPECT_THAT(RectInParent(spaced), IsRect(10, 10, 282, 40));
+  EXPECT_THAT(RectInParent(status), IsRect(0, 404, 412, 432));
+  EXPECT_THAT(RectInParent(main), IsRect(0, 50, 412, 404));
+  EXPECT_THAT(RectInParent(page), IsRect(8, 0, 404, 354));
+  EXPECT_THAT(RectInParent(placed), IsRect(2, 16, 137, 33));
+
+  // A strip put first among the top-aligned controls pushes the others down.
+  Shape& line = Component::Create<Shape>(form, form);
+  line.SetAlign(Align::Top);
+  line.SetHeight(2);
+  line.MoveToFirst();
+  EXPECT_THAT(RectInParent(line), IsRect(0, 0, 412, 2));
+  EXPECT_THAT(RectInParent(head), IsRect(0, 2, 412, 52));
+
+  // Hidden controls take no room; growing the form grows the client-aligned control.
+  status.SetVisible(false);
+  EXPECT_THAT(RectInParent(main), IsRect(0, 52, 412, 432));
+  form.SetClientSize(500, 432);
+  EXPECT_THAT(RectInParent(main), IsRect(0, 52, 500, 432));
+}
+
+TEST_F(UiTest, CardPanelsShowOnePageAtATime) {
+  Form form;
+  CardPanel& cards = Component::Create<CardPanel>(form, form);
+  cards.SetAlign(Align::Client);
+  Panel& first = cards.AddCard(form);
+  Panel& second = cards.AddCard(form);
+  EXPECT_TRUE(IsWindowVisible(first.Handle()) || !IsWindowVisible(form.Handle()));
+  EXPECT_TRUE(first.Visible());
+  EXPECT_FALSE(second.Visible());
+  cards.SetActiveCard(1);
+  EXPECT_FALSE(first.Visible());
+  EXPECT_TRUE(second.Visible());
+  EXPECT_EQ(RectInParent(second).right, cards.ClientRect().right);
+}
+
+TEST_F(UiTest, CaptionsOwnedComponentsAndMenusAreWhatTheTranslationWalkSees) {
+  Form form;
+  Panel& panel = Component::Create<Panel>(form, form);
+  Label& label = Component::Create<Label>(form, panel, L"\uCD9C\uCC98");
+  PopupMenu& menu = Component::Create<PopupMenu>(form);
+  MenuItem& save = menu.Items().Add(L"\uBAA9\uB85D \uC800\uC7A5");
+
+  TranslatableComponent& window = form;
+  ASSERT_EQ(window.OwnedCount(), 3u);
+  EXPECT_FALSE(window.Owned(0).HasCaption());
+  EXPECT_TRUE(window.Owned(1).HasCaption());
+  EXPECT_EQ(window.Owned(1).Caption(), L"\uCD9C\uCC98");
+  EXPECT_EQ(window.Owned(0).PopupMenuTopItem(), nullptr);
+  TranslatableMenuItem* top = window.Owned(2).PopupMenuTopItem();
+  ASSERT_NE(top, nullptr);
+  ASSERT_EQ(top->ItemCount(), 1u);
+  EXPECT_EQ(&top->Item(0), static_cast<TranslatableMenuItem*>(&save));
+
+  window.Owned(1).SetCaption(L"Loc");
+  wchar_t text[16] = {};
+  GetWindowTextW(label.Handle(), text, 16);
+  EXPECT_STREQ(text, L"Loc");
+  window.SetCaption(L"Quorvane");
+  EXPECT_EQ(form.Caption(), L"Quorvane");
+}
+
+TEST_F(UiTest, NotificationsComeBackToTheControlThatSentThem) {
+  Form form;
+  CheckBox& box = Component::Create<CheckBox>(form, form, L"all");
+  box.SetBounds(0, 0, 100, 20);
+  Label& link = Component::Create<Label>(form, form, L"link");
+  link.SetBounds(0, 30, 50, 20);
+  std::vector<Control*> clicked;
+  box.OnClick = [&](Control& sender) { clicked.push_back(&sender); };
+  link.OnClick = [&](Control& sender) { clicked.push_back(&sender); };
+
+  SendMessageW(box.Handle(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(box.Checked());
+  SendMessageW(link.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  SendMessageW(link.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  EXPECT_THAT(clicked, ElementsAre(&box, &link));
+}
+
+TEST_F(UiTest, AnErrorEscapingAHandlerIsShownInAMessageBoxAndTheProgramGoesOn) {
+  Form form;
+  CheckBox& box = Component::Create<CheckBox>(form, form, L"fails");
+  box.SetBounds(0, 0, 100, 20);
+  int calls = 0;
+  box.OnClick = [&](Control&) {
+    ++calls;
+    throw Error(L"The Task Scheduler service is not running.");
+  };
+  std::wstring shown;
+  std::thread closer([&] { shown = CloseMessageBox(); });
+  SendMessageW(box.Handle(), BM_CLICK, 0, 0);
+  closer.join();
+  EXPECT_EQ(shown, L"The Task Scheduler service is not running.");
+
+  std::thread secondCloser([] { CloseMessageBox(); });
+  SendMessageW(box.Handle(), BM_CLICK, 0, 0);
+  secondCloser.join();
+  EXPECT_EQ(calls, 2);
+}
+
+TEST_F(UiTest, SynchronizeRunsOnTheMainThreadAndCarriesErrorsBack) {
+  const DWORD mainThread = GetCurrentThreadId();
+  DWORD ranOn = 0;
+  std::wstring error;
+  const ScopedHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::thread worker([&] {
+    application::Synchronize([&] { ranOn = GetCurrentThreadId(); });
+    try {
+      application::Synchronize([] { throw Error(L"from the main thread"); });
+    } catch (const Error& raised) {
+      error = raised.Message();
+    }
+    SetEvent(done.Get());
+  });
+  application::WaitWhileProcessing(done.Get());
+  worker.join();
+  EXPECT_EQ(ranOn, mainThread);
+  EXPECT_EQ(error, L"from the main thread");
+}
+
+TEST_F(UiTest, ShowModalReturnsTheModalResultAndKeepsTheMainWindowFromInput) {
+  Form mainForm;
+  application::SetMainForm(&mainForm);
+  Form& dialog = Component::Create<Form>(mainForm);
+  CheckBox& yes = Component::Create<CheckBox>(dialog, dialog, L"yes");
+  yes.SetBounds(0, 0, 100, 20);
+  bool mainWindowTookInput = true;
+  yes.OnClick = [&](Control&) {
+    mainWindowTookInput = IsWindowEnabled(mainForm.Handle()) != FALSE;
+    dialog.SetModalResult(IDYES);
+  };
+
+  PostMessageW(yes.Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(dialog.ShowModal(), IDYES);
+  EXPECT_FALSE(mainWindowTookInput);
+  EXPECT_TRUE(IsWindowEnabled(mainForm.Handle()));
+  EXPECT_FALSE(IsWindowVisible(dialog.Handle()));
+
+  PostMessageW(dialog.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(dialog.ShowModal(), IDCANCEL);
+  EXPECT_TRUE(IsWindow(dialog.Handle()));
+  application::SetMainForm(nullptr);
+}
+
+TEST_F(UiTest, APopupMenuRunsTheChosenItemsClick) {
+  Form form;
+  form.Show();
+  PopupMenu& menu = Component::Create<PopupMenu>(form);
+  MenuItem& first = menu.Items().Add(L"first");
+  MenuItem& second = menu.Items().Add(L"A & B");
+  std::vector<MenuItem*> chosen;
+  first.OnClick = [&](MenuItem& sender) { chosen.push_back(&sender); };
+  second.OnClick = [&](MenuItem& sender) { chosen.push_back(&sender); };
+
+  // The menu's own loop reads the keys that wait in the queue: down twice, then Enter.
+  for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(form.Handle(), WM_KEYDOWN, key, 0);
+  menu.Popup(form.Handle(), {10, 10});
+  EXPECT_THAT(chosen, ElementsAre(&second));
+}
+
+}  // namespace
+}  // namespace quorvane::ui
