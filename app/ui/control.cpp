@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "app/ui/application.h"
 #include "app/ui/dpi.h"
@@ -76,11 +77,13 @@ Control::~Control() {
   if (handle_) DestroyWindow(handle_);
 }
 
-Form& Control::TopForm() {
-  Control* control = this;
+const Form& Control::TopForm() const {
+  const Control* control = this;
   while (control->parent_) control = control->parent_;
-  return static_cast<Form&>(*control);
+  return static_cast<const Form&>(*control);
 }
+
+Form& Control::TopForm() { return const_cast<Form&>(std::as_const(*this).TopForm()); }
 
 void Control::CreateHandle(const wchar_t* className, DWORD style, DWORD exStyle) {
   const HWND window = CreateWindowExW(exStyle, className, L"", style | WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0,

@@ -35,6 +35,7 @@ class Control : public Component {
   Control* Parent() const { return parent_; }
   // The form that the control is on; a form is its own.
   Form& TopForm();
+  const Form& TopForm() const;
 
   // Place and size in design pixels, relative to the parent's client area.
   void SetBounds(int left, int top, int width, int height);
