@@ -128,6 +128,19 @@ bool ContainsIgnoreAsciiCase(std::wstring_view text, std::wstring_view needle) {
   return FindIgnoreAsciiCase(text, needle) != std::wstring_view::npos;
 }
 
+std::vector<std::wstring> SplitLines(std::wstring_view text) {
+  std::vector<std::wstring> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const auto end = std::min(text.find_first_of(L"\r\n", start), text.size());
+    lines.emplace_back(text.substr(start, end - start));
+    if (end == text.size()) break;
+    const bool crLf = text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n';
+    start = end + (crLf ? 2 : 1);
+  }
+  return lines;
+}
+
 std::string ToUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvane {
 
@@ -22,6 +23,10 @@ bool StartsWithIgnoreAsciiCase(std::wstring_view text, std::wstring_view prefix)
 // Position of the first occurrence of needle, or npos.
 std::wstring_view::size_type FindIgnoreAsciiCase(std::wstring_view text, std::wstring_view needle);
 bool ContainsIgnoreAsciiCase(std::wstring_view text, std::wstring_view needle);
+
+// Splits a text into lines. A line ends at CR, at LF or at CR LF; a break at the very end
+// starts no further line, so an empty text has no lines.
+std::vector<std::wstring> SplitLines(std::wstring_view text);
 
 // UTF-8 and the program's wide strings (UTF-16 on Windows). Ill-formed input, such as a lone
 // surrogate or a broken byte sequence, becomes U+FFFD, as the Windows conversions do.

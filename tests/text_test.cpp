@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace quorvane {
 namespace {
 
@@ -30,6 +32,27 @@ TEST(AsciiCase, OnlyTheAsciiLettersChange) {
   EXPECT_EQ(FindIgnoreAsciiCase(L"abc", L"d"), std::wstring_view::npos);
   EXPECT_TRUE(ContainsIgnoreAsciiCase(L"\\Software\\WOW6432NODE\\x", L"Wow6432Node"));
 }
+
+struct SplitCase {
+  std::wstring text;
+  std::vector<std::wstring> lines;
+};
+
+void PrintTo(const SplitCase& c, std::ostream* out) { *out << testing::PrintToString(c.text); }
+
+class SplitLinesCases : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitLinesCases, EndsLinesAtCrLfOrEitherAlone) { EXPECT_EQ(SplitLines(GetParam().text), GetParam().lines); }
+
+INSTANTIATE_TEST_SUITE_P(
+    LineEnds, SplitLinesCases,
+    testing::Values(SplitCase{L"", {}}, SplitCase{L"a", {L"a"}}, SplitCase{L"a\r\n", {L"a"}},
+                    SplitCase{L"a\r\nb", {L"a", L"b"}}, SplitCase{L"a\nb\rc\r\nd", {L"a", L"b", L"c", L"d"}},
+                    // Only the break at the very end starts no line; every other one does.
+                    SplitCase{L"\r\n", {L""}}, SplitCase{L"a\n\n", {L"a", L""}}, SplitCase{L"\n\nb", {L"", L"", L"b"}},
+                    // LF CR is two breaks, CR CR LF too.
+                    SplitCase{L"a\n\rb", {L"a", L"", L"b"}}, SplitCase{L"a\r\r\nb", {L"a", L"", L"b"}},
+                    SplitCase{L"x\r", {L"x"}}));
 
 struct Utf8Case {
   const char* name;

@@ -1,4 +1,5 @@
-// What the translation walk needs of the window layer.
+// What the translation walk needs of the window layer, and the walk itself: windows and frames
+// hand themselves to TranslateComponent right after they are created.
 #pragma once
 
 #include <cstddef>
@@ -34,5 +35,13 @@ class TranslatableComponent {
  protected:
   ~TranslatableComponent() = default;
 };
+
+// Translates the component's caption, every item of its popup menu, and then everything it
+// owns at any depth, in order of ownership. A null component is left alone. What is created
+// later is not reached: code that creates it translates it itself.
+void TranslateComponent(TranslatableComponent* component);
+
+// Translates the item's caption and then those of its sub-items at any depth, in order.
+void TranslateMenuItem(TranslatableMenuItem& item);
 
 }  // namespace quorvane
