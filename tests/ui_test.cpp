@@ -12,6 +12,7 @@
 #include "app/ui/styled_button.h"
 #include "common/error.h"
 #include "common/scoped.h"
+#include "support/window_capture.h"
 
 namespace quorvane::ui {
 namespace {
@@ -316,23 +317,6 @@ class ProbeFamily : public ButtonStyleFamily {
   }
 };
 
-// The colour of the button's fill, drawn into a bitmap of its own: a pixel near the top edge,
-// above the caption.
-COLORREF DrawnFill(const Control& button) {
-  const RECT client = button.ClientRect();
-  const WindowDC screen(button.Handle());
-  const HDC memory = CreateCompatibleDC(screen.Get());
-  const ScopedBitmap bitmap(CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
-  COLORREF color = CLR_INVALID;
-  {
-    const SelectedObject selected(memory, bitmap.Get());
-    SendMessageW(button.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
-    color = GetPixel(memory, client.right / 2, 3);
-  }
-  DeleteDC(memory);
-  return color;
-}
-
 TEST_F(UiTest, StyledButtonsAreDrawnWithTheirFamilysAttributesForEachState) {
   RegisterButtonStyleFamily(std::make_unique<ProbeFamily>());
   Form form;
@@ -342,18 +326,18 @@ TEST_F(UiTest, StyledButtonsAreDrawnWithTheirFamilysAttributesForEachState) {
   button.SetStyle(L"PROBE", L"Primary", L"Normal");
 
   EXPECT_EQ(button.State(), ButtonState::Normal);
-  EXPECT_EQ(DrawnFill(button), ProbeFamily::kNormal);
+  EXPECT_EQ(test::DrawnPixel(button, 42, 3), ProbeFamily::kNormal);
   button.SetDown(true);
   EXPECT_EQ(button.State(), ButtonState::Pressed);
-  EXPECT_EQ(DrawnFill(button), ProbeFamily::kPressed);
+  EXPECT_EQ(test::DrawnPixel(button, 42, 3), ProbeFamily::kPressed);
   button.SetDown(false);
   SendMessageW(button.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  EXPECT_EQ(DrawnFill(button), ProbeFamily::kHot);
+  EXPECT_EQ(test::DrawnPixel(button, 42, 3), ProbeFamily::kHot);
   SendMessageW(button.Handle(), WM_MOUSELEAVE, 0, 0);
   SetFocus(button.Handle());
-  EXPECT_EQ(DrawnFill(button), ProbeFamily::kSelected);
+  EXPECT_EQ(test::DrawnPixel(button, 42, 3), ProbeFamily::kSelected);
   button.SetEnabled(false);
-  EXPECT_EQ(DrawnFill(button), ProbeFamily::kDisabled);
+  EXPECT_EQ(test::DrawnPixel(button, 42, 3), ProbeFamily::kDisabled);
 
   // A family that nobody registered leaves the plain look.
   button.SetStyle(L"Unknown", L"Primary", L"Normal");

@@ -11,6 +11,10 @@ Component* Component::FindComponent(const std::wstring& name) const {
   return nullptr;
 }
 
+void Component::DestroyComponent(Component& owned) {
+  std::erase_if(owned_, [&](const std::unique_ptr<Component>& component) { return component.get() == &owned; });
+}
+
 void Component::DestroyOwned() {
   while (!owned_.empty()) owned_.pop_back();
 }

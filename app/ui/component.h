@@ -22,6 +22,9 @@ class Component : public TranslatableComponent {
   const std::wstring& Name() const { return name_; }
   void SetName(std::wstring name) { name_ = std::move(name); }
 
+  // Ends one of the components that this one owns, before the owner itself ends.
+  void DestroyComponent(Component& owned);
+
   // The owned component of that name (exact comparison), or nullptr.
   Component* FindComponent(const std::wstring& name) const;
 

@@ -71,6 +71,15 @@ void Shape::SetPenColor(COLORREF color) {
   Invalidate();
 }
 
+void Shape::Paint(HDC dc) const {
+  const ScopedBrush brush(CreateSolidBrush(brushColor_));
+  const ScopedPen pen(CreatePen(PS_SOLID, 1, penColor_));
+  const SelectedObject selectedBrush(dc, brush.Get());
+  const SelectedObject selectedPen(dc, pen.Get());
+  const RECT client = ClientRect();
+  Rectangle(dc, client.left, client.top, client.right, client.bottom);
+}
+
 std::optional<LRESULT> Shape::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
@@ -78,15 +87,13 @@ std::optional<LRESULT> Shape::OnMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_PAINT: {
       PAINTSTRUCT paint;
       const HDC dc = BeginPaint(Handle(), &paint);
-      const ScopedBrush brush(CreateSolidBrush(brushColor_));
-      const ScopedPen pen(CreatePen(PS_SOLID, 1, penColor_));
-      const SelectedObject selectedBrush(dc, brush.Get());
-      const SelectedObject selectedPen(dc, pen.Get());
-      const RECT client = ClientRect();
-      Rectangle(dc, client.left, client.top, client.right, client.bottom);
+      Paint(dc);
       EndPaint(Handle(), &paint);
       return 0;
     }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
     default:
       return Control::OnMessage(message, wParam, lParam);
   }

@@ -58,6 +58,8 @@ class Shape : public Control {
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  void Paint(HDC dc) const;
+
   COLORREF brushColor_ = RGB(255, 255, 255);
   COLORREF penColor_ = RGB(0, 0, 0);
 };
