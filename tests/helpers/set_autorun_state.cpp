@@ -1,5 +1,5 @@
 // set_autorun_state FROM TARGET on|off: one SetAutorunState call in a process of its own, so
-// that a test can run it as another Windows version. Prints "windows10" or "earlier" as the
+// that a test can run it as another Windows version. Prints a line "windows10" or "earlier" as the
 // call saw the system; exit status 0, or 1 with the error's text on stderr when one escaped.
 #include <windows.h>
 

@@ -18,6 +18,7 @@ std::wstring FolderOf(int csidl) {
 
 std::wstring CommonStartupFolder() { return FolderOf(CSIDL_COMMON_STARTUP); }
 std::wstring UserStartupFolder() { return FolderOf(CSIDL_STARTUP); }
+std::wstring BackupFolder() { return FolderOf(CSIDL_COMMON_APPDATA) + L"\\Quorvane\\Backup"; }
 
 void ResetAutorunLocations() {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
@@ -31,6 +32,7 @@ void ResetAutorunLocations() {
     CreateDirectoryW(folder.c_str(), nullptr);
     EmptyFolder(folder);
   }
+  EmptyFolder(BackupFolder());
 }
 
 }  // namespace quorvane::test

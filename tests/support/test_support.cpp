@@ -240,6 +240,22 @@ std::wstring ProgramBesideTest(const std::wstring& fileName) {
   return path.substr(0, path.find_last_of(L'\\') + 1) + fileName;
 }
 
+std::wstring QuotedArgument(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(2 * backslashes, L'\\');
+  return quoted + L'"';
+}
+
 ProcessResult RunProcess(const std::wstring& commandLine) {
   TempFolder folder;
   const std::wstring outputPath = folder.File(L"stdout");

@@ -106,6 +106,10 @@ void EmptyFolder(const std::wstring& folder);
 // A program's path beside the running test executable.
 std::wstring ProgramBesideTest(const std::wstring& fileName);
 
+// One argument for a command line, quoted so that the program's argument parsing gives it back
+// unchanged: backslashes before a quote, and at the end, are doubled.
+std::wstring QuotedArgument(const std::wstring& argument);
+
 struct ProcessResult {
   DWORD exitCode = 0;
   std::string output;  // stdout, as bytes
