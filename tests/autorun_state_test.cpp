@@ -29,29 +29,8 @@ using testing::SizeIs;
 using testing::StartsWith;
 using Bytes = std::vector<BYTE>;
 
-constexpr BYTE kOn = 2;
-constexpr BYTE kOff = 3;
-
-ULONGLONG Now() {
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  return (ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime;
-}
-
-// The value as the switch writes it: the state byte, three zeros, and the UTC time of writing
-// as a little-endian FILETIME, within a few seconds of now.
-void ExpectApprovedValue(HKEY root, const std::wstring& key, const std::wstring& name, BYTE state) {
-  DWORD type = REG_NONE;
-  const Bytes data = test::RawValueBytes(root, key, name, &type);
-  ASSERT_THAT(data, SizeIs(12)) << ToUtf8(key + L"\\" + name);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
-  EXPECT_THAT(Bytes(data.begin(), data.begin() + 4), ElementsAre(state, 0, 0, 0));
-  ULONGLONG written = 0;
-  for (int i = 11; i >= 4; --i) written = (written << 8) | data[i];
-  constexpr ULONGLONG kSecond = 10'000'000;
-  EXPECT_LE(written, Now() + kSecond);
-  EXPECT_GE(written, Now() - 5 * kSecond);
-}
+using test::kOff;
+using test::kOn;
 
 bool NoStartupApprovedValues() {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
@@ -111,11 +90,11 @@ TEST_P(RunEntrySwitch, WritesTheStartupApprovedValueAndLeavesTheRunValue) {
   const Bytes seeded = test::RawValueBytes(entry.root, entry.runKey, entry.name);
 
   SetAutorunState(entry.target, RootKeyToName(entry.root, true), false);
-  ExpectApprovedValue(entry.root, entry.approvedKey, entry.name, kOff);
+  test::ExpectApprovedValue(entry.root, entry.approvedKey, entry.name, kOff);
   EXPECT_THAT(Listed(), ElementsAre(testing::Field(&TAutorunInfo::Enabled, false)));
 
   SetAutorunState(entry.target, RootKeyToName(entry.root, true), true);
-  ExpectApprovedValue(entry.root, entry.approvedKey, entry.name, kOn);
+  test::ExpectApprovedValue(entry.root, entry.approvedKey, entry.name, kOn);
   EXPECT_THAT(Listed(), ElementsAre(testing::Field(&TAutorunInfo::Enabled, true)));
   EXPECT_EQ(test::RawValueBytes(entry.root, entry.runKey, entry.name), seeded);
   // Only the one value is written.
@@ -155,14 +134,14 @@ TEST_F(AutorunStateTest, StartupFilesAreSwitchedUnderTheRootOfTheirFolderByTheir
   test::WriteFileBytes(user_ + L"\\Tool.LNK", "user");
 
   SetAutorunState(common_ + L"\\Tool.LNK", L"FILE", false);
-  ExpectApprovedValue(HKEY_LOCAL_MACHINE, kApprovedFolder, L"Tool.LNK", kOff);
+  test::ExpectApprovedValue(HKEY_LOCAL_MACHINE, kApprovedFolder, L"Tool.LNK", kOff);
   EXPECT_FALSE(test::RawKeyExists(HKEY_CURRENT_USER, kApprovedFolder));
   SetAutorunState(user_ + L"\\Tool.LNK", L"FILE", false);
-  ExpectApprovedValue(HKEY_CURRENT_USER, kApprovedFolder, L"Tool.LNK", kOff);
+  test::ExpectApprovedValue(HKEY_CURRENT_USER, kApprovedFolder, L"Tool.LNK", kOff);
   EXPECT_THAT(Listed(), ElementsAre(testing::Field(&TAutorunInfo::Enabled, false), testing::Field(&TAutorunInfo::Enabled, false)));
 
   SetAutorunState(common_ + L"\\Tool.LNK", L"FILE", true);
-  ExpectApprovedValue(HKEY_LOCAL_MACHINE, kApprovedFolder, L"Tool.LNK", kOn);
+  test::ExpectApprovedValue(HKEY_LOCAL_MACHINE, kApprovedFolder, L"Tool.LNK", kOn);
   EXPECT_THAT(Listed(), ElementsAre(testing::Field(&TAutorunInfo::Enabled, true), testing::Field(&TAutorunInfo::Enabled, false)));
   EXPECT_EQ(test::ReadFileBytes(common_ + L"\\Tool.LNK"), "common");
   EXPECT_EQ(test::ReadFileBytes(user_ + L"\\Tool.LNK"), "user");
@@ -194,7 +173,7 @@ TEST_P(OddSwitchInput, DoesWhatItsKindSaysWithoutCrashing) {
     EXPECT_NO_THROW(SetAutorunState(target, input.from, false));
   }
   if (input.writtenRoot) {
-    ExpectApprovedValue(input.writtenRoot, input.writtenKey, input.writtenName, kOff);
+    test::ExpectApprovedValue(input.writtenRoot, input.writtenKey, input.writtenName, kOff);
   } else {
     EXPECT_TRUE(NoStartupApprovedValues());
   }
@@ -350,7 +329,7 @@ TEST_F(Windows7Switch, TheSameProgramAsWindows10RecordsTheStateInstead) {
   const test::ProcessResult result =
       test::RunProcess(L"\"" + windows10.Path() + L"\" HKCU \"HKCU" + kRun + L"Tool\" off");
   EXPECT_EQ(result.output, "windows10\r\n");
-  ExpectApprovedValue(HKEY_CURRENT_USER, kApprovedRun, L"Tool", kOff);
+  test::ExpectApprovedValue(HKEY_CURRENT_USER, kApprovedRun, L"Tool", kOff);
   EXPECT_TRUE(test::RawValueExists(HKEY_CURRENT_USER, kRunKey, L"Tool"));
   EXPECT_THAT(Backups(), IsEmpty());
 }
