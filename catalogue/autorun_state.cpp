@@ -59,7 +59,8 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 }
 
 bool IsStartupFolder(const std::wstring& folder) {
-  return SamePath(GetSpecialFolderPath(CSIDL_COMMON_STARTUP), folder) || SamePath(GetSpecialFolderPath(CSIDL_STARTUP), folder);
+  return SamePath(GetSpecialFolderPath(CSIDL_COMMON_STARTUP), folder) ||
+         SamePath(GetSpecialFolderPath(CSIDL_STARTUP), folder);
 }
 
 bool IsDirectory(const std::wstring& path) {

@@ -42,7 +42,8 @@ bool ReadRawValue(HKEY rootKey, const std::wstring& key, const std::wstring& nam
       data.resize(size);
       return true;
     }
-    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) throw WinError(static_cast<unsigned long>(status), action);
+    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA)
+      throw WinError(static_cast<unsigned long>(status), action);
     data.resize(size);
   }
   throw Error(action + L": it keeps changing");
@@ -209,7 +210,8 @@ std::wstring BackUpRegistryValue(HKEY rootKey, const std::wstring& key, const st
 std::wstring MoveFileToBackup(const std::wstring& path) {
   return PlaceUnderFreeName(FileNamePart(path), L"Cannot move " + path + L" to the backup folder",
                             [&path](const std::wstring& backup) -> DWORD {
-                              return MoveFileExW(path.c_str(), backup.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)
+                              return MoveFileExW(path.c_str(), backup.c_str(),
+                                                 MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)
                                          ? ERROR_SUCCESS
                                          : GetLastError();
                             });

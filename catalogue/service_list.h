@@ -10,7 +10,7 @@
 namespace quorvane {
 
 struct ListedService {
-  std::wstring name;         // the key name, by which the service is opened
+  std::wstring name;  // the key name, by which the service is opened
   std::wstring displayName;
 };
 

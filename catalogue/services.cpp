@@ -71,7 +71,8 @@ std::vector<ListedService> ListWin32Services(SC_HANDLE manager, EnumServicesFunc
 }
 
 void AddServices(AutorunList& list) {
-  const ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE));
+  const ScopedServiceHandle manager(
+      OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE));
   if (!manager) return;
 
   RecordBuffer config;

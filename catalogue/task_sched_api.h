@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <taskschd.h>
 
 #include "common/scoped.h"
@@ -10,7 +11,8 @@
 namespace quorvane {
 
 // The published identifiers of Windows' Task Scheduler 2.0.
-inline constexpr CLSID kClsidTaskScheduler = {0x0F87369F, 0xA4E5, 0x4CFC, {0xBD, 0x3E, 0x73, 0xE6, 0x15, 0x45, 0x72, 0xDD}};
+inline constexpr CLSID kClsidTaskScheduler = {
+    0x0F87369F, 0xA4E5, 0x4CFC, {0xBD, 0x3E, 0x73, 0xE6, 0x15, 0x45, 0x72, 0xDD}};
 inline constexpr IID kIidTaskService = {0x2FABA4C7, 0x4DA9, 0x4013, {0x96, 0x97, 0x20, 0xCC, 0x3F, 0xD4, 0x0F, 0x85}};
 
 // Creates the scheduler objects. This is the only place where the program makes one.

@@ -39,7 +39,8 @@ TAutorunInfo TaskEntry(IRegisteredTask& task, const std::wstring& folderPath) {
   TAutorunInfo entry;
   entry.Caption = name ? name.Get() : L"";
   // The root folder's path is a lone backslash: it must not be doubled.
-  entry.Target = (folderPath.ends_with(L'\\') ? folderPath.substr(0, folderPath.size() - 1) : folderPath) + L'\\' + entry.Caption;
+  entry.Target =
+      (folderPath.ends_with(L'\\') ? folderPath.substr(0, folderPath.size() - 1) : folderPath) + L'\\' + entry.Caption;
   entry.From = kFromTask;
   entry.Enabled = enabled != VARIANT_FALSE;
   return entry;
@@ -59,7 +60,8 @@ void StartTaskService() {
   // RPC_E_TOO_LATE: security was set for this process before, by an earlier connection say.
   if (FAILED(security) && security != RPC_E_TOO_LATE) return;
 
-  // Until the connection holds them, com and the service close themselves if this fails.
+  // Should this throw, com's destructor matches the CoInitialize: a start that fails leaves
+  // the thread's COM as it found it.
   ComPtr<ITaskService> service = CoTaskScheduler_::Create();
   Connection().emplace(TaskConnection{std::move(com), std::move(service)});
 

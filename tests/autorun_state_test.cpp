@@ -125,8 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A value name may hold backslashes: the whole of it names the StartupApproved value.
         RunCase{"BackslashInName", HKEY_CURRENT_USER, kRunKey, L"Vendor\\Updater", L"HKCU" + kRun + L"Vendor\\Updater",
                 kApprovedRun},
-        RunCase{"Korean", HKEY_CURRENT_USER, kRunKey, L"\uCE74\uCE74\uC624\uD1A1", L"HKCU" + kRun + L"\uCE74\uCE74\uC624\uD1A1",
-                kApprovedRun}),
+        RunCase{"Korean", HKEY_CURRENT_USER, kRunKey, L"\uCE74\uCE74\uC624\uD1A1",
+                L"HKCU" + kRun + L"\uCE74\uCE74\uC624\uD1A1", kApprovedRun}),
     [](const testing::TestParamInfo<RunCase>& c) { return c.param.label; });
 
 TEST_F(AutorunStateTest, StartupFilesAreSwitchedUnderTheRootOfTheirFolderByTheirWholeName) {
@@ -138,11 +138,13 @@ TEST_F(AutorunStateTest, StartupFilesAreSwitchedUnderTheRootOfTheirFolderByTheir
   EXPECT_FALSE(test::RawKeyExists(HKEY_CURRENT_USER, kApprovedFolder));
   SetAutorunState(user_ + L"\\Tool.LNK", L"FILE", false);
   test::ExpectApprovedValue(HKEY_CURRENT_USER, kApprovedFolder, L"Tool.LNK", kOff);
-  EXPECT_THAT(Listed(), ElementsAre(testing::Field(&TAutorunInfo::Enabled, false), testing::Field(&TAutorunInfo::Enabled, false)));
+  EXPECT_THAT(Listed(), ElementsAre(testing::Field(&TAutorunInfo::Enabled, false),
+                                    testing::Field(&TAutorunInfo::Enabled, false)));
 
   SetAutorunState(common_ + L"\\Tool.LNK", L"FILE", true);
   test::ExpectApprovedValue(HKEY_LOCAL_MACHINE, kApprovedFolder, L"Tool.LNK", kOn);
-  EXPECT_THAT(Listed(), ElementsAre(testing::Field(&TAutorunInfo::Enabled, true), testing::Field(&TAutorunInfo::Enabled, false)));
+  EXPECT_THAT(Listed(),
+              ElementsAre(testing::Field(&TAutorunInfo::Enabled, true), testing::Field(&TAutorunInfo::Enabled, false)));
   EXPECT_EQ(test::ReadFileBytes(common_ + L"\\Tool.LNK"), "common");
   EXPECT_EQ(test::ReadFileBytes(user_ + L"\\Tool.LNK"), "user");
 }
@@ -181,23 +183,24 @@ TEST_P(OddSwitchInput, DoesWhatItsKindSaysWithoutCrashing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Windows10, OddSwitchInput,
-    testing::Values(
-        OddInput{"TwoParts", L"HKLM", L"HKLM\\Run", nullptr, nullptr, L"", false},
-        OddInput{"OnePart", L"HKCU", L"Updater", nullptr, nullptr, L"", false},
-        OddInput{"Empty", L"HKCU", L"", nullptr, nullptr, L"", false},
-        OddInput{"UnknownRoot", L"HKCU", L"HKXX\\Software\\Run\\Updater", nullptr, nullptr, L"", false},
-        OddInput{"FilePathAsRunEntry", L"HKCU", L"C:\\Startup\\Tool.lnk", nullptr, nullptr, L"", false},
-        OddInput{"UnknownTagIsARunEntry", L"XYZ", L"HKCU" + kRun + L"Tool", HKEY_CURRENT_USER, kApprovedRun, L"Tool", false},
-        OddInput{"LowerCaseFile", L"file", L"<user>\\Tool.lnk", HKEY_CURRENT_USER, kApprovedFolder, L"Tool.lnk", false},
-        OddInput{"FolderOfNeitherStartup", L"FILE", L"C:\\Elsewhere\\Tool.lnk", HKEY_CURRENT_USER, kApprovedFolder,
-                 L"Tool.lnk", false},
-        OddInput{"CommonFolderInOtherCase", L"FILE",
-                 L"C:\\PROGRAMDATA\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\Tool.lnk", HKEY_CURRENT_USER,
-                 kApprovedFolder, L"Tool.lnk", false},
-        OddInput{"AngleBrackets", L"FILE", L"<user>\\Bad<Name>.lnk", nullptr, nullptr, L"", true},
-        OddInput{"Quote", L"FILE", L"C:\\a\\b\"c.lnk", nullptr, nullptr, L"", true},
-        OddInput{"Wildcard", L"FILE", L"C:\\a\\*.lnk", nullptr, nullptr, L"", true},
-        OddInput{"ControlCharacter", L"FILE", L"C:\\a\\tab\tname.lnk", nullptr, nullptr, L"", true}),
+    testing::Values(OddInput{"TwoParts", L"HKLM", L"HKLM\\Run", nullptr, nullptr, L"", false},
+                    OddInput{"OnePart", L"HKCU", L"Updater", nullptr, nullptr, L"", false},
+                    OddInput{"Empty", L"HKCU", L"", nullptr, nullptr, L"", false},
+                    OddInput{"UnknownRoot", L"HKCU", L"HKXX\\Software\\Run\\Updater", nullptr, nullptr, L"", false},
+                    OddInput{"FilePathAsRunEntry", L"HKCU", L"C:\\Startup\\Tool.lnk", nullptr, nullptr, L"", false},
+                    OddInput{"UnknownTagIsARunEntry", L"XYZ", L"HKCU" + kRun + L"Tool", HKEY_CURRENT_USER, kApprovedRun,
+                             L"Tool", false},
+                    OddInput{"LowerCaseFile", L"file", L"<user>\\Tool.lnk", HKEY_CURRENT_USER, kApprovedFolder,
+                             L"Tool.lnk", false},
+                    OddInput{"FolderOfNeitherStartup", L"FILE", L"C:\\Elsewhere\\Tool.lnk", HKEY_CURRENT_USER,
+                             kApprovedFolder, L"Tool.lnk", false},
+                    OddInput{"CommonFolderInOtherCase", L"FILE",
+                             L"C:\\PROGRAMDATA\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\Tool.lnk",
+                             HKEY_CURRENT_USER, kApprovedFolder, L"Tool.lnk", false},
+                    OddInput{"AngleBrackets", L"FILE", L"<user>\\Bad<Name>.lnk", nullptr, nullptr, L"", true},
+                    OddInput{"Quote", L"FILE", L"C:\\a\\b\"c.lnk", nullptr, nullptr, L"", true},
+                    OddInput{"Wildcard", L"FILE", L"C:\\a\\*.lnk", nullptr, nullptr, L"", true},
+                    OddInput{"ControlCharacter", L"FILE", L"C:\\a\\tab\tname.lnk", nullptr, nullptr, L"", true}),
     [](const testing::TestParamInfo<OddInput>& c) { return c.param.label; });
 
 // ---- Windows 7, in a helper process ------------------------------------------------------------------
@@ -205,8 +208,9 @@ INSTANTIATE_TEST_SUITE_P(
 class Windows7Switch : public AutorunStateTest {
  protected:
   test::ProcessResult Switch(const std::wstring& from, const std::wstring& target, bool enable) {
-    const test::ProcessResult result = test::RunProcess(test::QuotedArgument(helper_.Path()) + L" " + test::QuotedArgument(from) +
-                                                        L" " + test::QuotedArgument(target) + (enable ? L" on" : L" off"));
+    const test::ProcessResult result =
+        test::RunProcess(test::QuotedArgument(helper_.Path()) + L" " + test::QuotedArgument(from) + L" " +
+                         test::QuotedArgument(target) + (enable ? L" on" : L" off"));
     EXPECT_EQ(result.output, "earlier\r\n");
     return result;
   }
@@ -288,8 +292,8 @@ TEST_F(Windows7Switch, OnlyFilesOfTheStartupFoldersAreMoved) {
   test::TempFolder elsewhere;
   test::WriteFileBytes(elsewhere.File(L"Tool.lnk"), "x");
   ASSERT_TRUE(CreateDirectoryW((user_ + L"\\Folder.lnk").c_str(), nullptr));
-  for (const std::wstring& target : {elsewhere.File(L"Tool.lnk"), user_ + L"\\Folder.lnk", user_ + L"\\", user_ + L"\\.",
-                                     user_ + L"\\..\\Startup\\..", user_}) {
+  for (const std::wstring& target : {elsewhere.File(L"Tool.lnk"), user_ + L"\\Folder.lnk", user_ + L"\\",
+                                     user_ + L"\\.", user_ + L"\\..\\Startup\\..", user_}) {
     SCOPED_TRACE(ToUtf8(target));
     const test::ProcessResult result = Switch(L"FILE", target, false);
     EXPECT_EQ(result.exitCode, 0u) << result.errors;
@@ -314,7 +318,8 @@ TEST_F(Windows7Switch, AFileThatCannotBeMovedIsAnErrorWithTheSystemsText) {
 TEST_F(Windows7Switch, ValuesOutsideTheRunKeysAreLeftAlone) {
   test::ScratchKey scratch;
   test::SetStringValue(scratch.Root(), scratch.Path(), L"Name", L"kept");
-  for (const std::wstring& target : {L"HKCU\\" + scratch.Path() + L"\\Name", std::wstring(L"HKCU\\Run"), std::wstring(L"")}) {
+  for (const std::wstring& target :
+       {L"HKCU\\" + scratch.Path() + L"\\Name", std::wstring(L"HKCU\\Run"), std::wstring(L"")}) {
     EXPECT_EQ(Switch(L"HKCU", target, false).exitCode, 0u);
   }
   EXPECT_TRUE(test::RawValueExists(scratch.Root(), scratch.Path(), L"Name"));

@@ -83,17 +83,17 @@ TEST_F(CatalogueTest, EachRunKeyReadsItsStateFromItsOwnStartupApprovedKey) {
 
   test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedRun32, L"Updater", kApprovedOff);
   EXPECT_THAT(Listed(), ElementsAre(Field(&TAutorunInfo::Enabled, true), Field(&TAutorunInfo::Enabled, false),
-                                       Field(&TAutorunInfo::Enabled, true)));
+                                    Field(&TAutorunInfo::Enabled, true)));
 
   test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedRun32, L"Updater", kApprovedOn);
   test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedRun, L"Updater", kApprovedOff);
   EXPECT_THAT(Listed(), ElementsAre(Field(&TAutorunInfo::Enabled, false), Field(&TAutorunInfo::Enabled, true),
-                                       Field(&TAutorunInfo::Enabled, true)));
+                                    Field(&TAutorunInfo::Enabled, true)));
 
   test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedRun, L"Updater", kApprovedOn);
   test::SetBinaryValue(HKEY_CURRENT_USER, kApprovedRun, L"Updater", kApprovedOff);
   EXPECT_THAT(Listed(), ElementsAre(Field(&TAutorunInfo::Enabled, true), Field(&TAutorunInfo::Enabled, true),
-                                       Field(&TAutorunInfo::Enabled, false)));
+                                    Field(&TAutorunInfo::Enabled, false)));
 }
 
 TEST_F(CatalogueTest, ExpandableValuesKeepTheirTextAndResolveKnownPlaceholders) {
@@ -111,7 +111,8 @@ TEST_F(CatalogueTest, ExpandableValuesKeepTheirTextAndResolveKnownPlaceholders) 
 
 TEST_F(CatalogueTest, TheDefaultValueGivesAnEntryWithoutCaption) {
   test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"", L"C:\\a.exe");
-  EXPECT_THAT(Listed(), ElementsAre(Entry(L"HKCU", L"", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\", true)));
+  EXPECT_THAT(Listed(),
+              ElementsAre(Entry(L"HKCU", L"", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\", true)));
 }
 
 TEST_F(CatalogueTest, ValuesOfEveryTypeAndShapeStillGiveTheirEntries) {
@@ -250,7 +251,7 @@ TEST_F(CatalogueTest, EachFolderReadsItsStateUnderItsOwnRootWithTheWholeFileName
   test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedFolder, L"Tool.LNK", kApprovedOff);
   test::SetBinaryValue(HKEY_CURRENT_USER, kApprovedFolder, L"Tool", kApprovedOff);
   EXPECT_THAT(Listed(), ElementsAre(Entry(L"FILE", L"Tool", common_ + L"\\Tool.LNK", false),
-                                       Entry(L"FILE", L"Tool", user_ + L"\\Tool.LNK", true)));
+                                    Entry(L"FILE", L"Tool", user_ + L"\\Tool.LNK", true)));
 
   test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedFolder, L"Tool.LNK", kApprovedOn);
   test::SetBinaryValue(HKEY_CURRENT_USER, kApprovedFolder, L"tool.lnk", kApprovedOff);

@@ -83,17 +83,19 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"Plain", L"Updater", REG_SZ, TextBytes(L"\"C:\\Program Files\\Vendor\\up.exe\" /bg")},
         ValueCase{"DefaultValue", L"", REG_SZ, TextBytes(L"C:\\a.exe")},
         ValueCase{"QuotesAndBackslashesInTheName", L"We\"ird\\Na=me", REG_SZ, TextBytes(L"x")},
-        ValueCase{"Korean", L"\uCE74\uCE74\uC624\uD1A1", REG_SZ, TextBytes(L"C:\\\uCE74\uCE74\uC624\\talk.exe -bystartup")},
-        ValueCase{"EmptyString", L"Empty", REG_SZ, TextBytes(L"")},
-        ValueCase{"NoData", L"NoData", REG_SZ, {}},
+        ValueCase{"Korean", L"\uCE74\uCE74\uC624\uD1A1", REG_SZ,
+                  TextBytes(L"C:\\\uCE74\uCE74\uC624\\talk.exe -bystartup")},
+        ValueCase{"EmptyString", L"Empty", REG_SZ, TextBytes(L"")}, ValueCase{"NoData", L"NoData", REG_SZ, {}},
         ValueCase{"InnerNul", L"InnerNul", REG_SZ, TextBytes(std::wstring(L"a\0b", 3))},
         ValueCase{"LineBreak", L"LineBreak", REG_SZ, TextBytes(L"first\r\nsecond")},
         ValueCase{"Long", L"Long", REG_SZ, TextBytes(L"C:\\big.exe " + std::wstring(3000, L'a'))},
         ValueCase{"Expandable", L"Expandable", REG_EXPAND_SZ, TextBytes(L"%ProgramFiles%\\Vendor\\tray.exe")},
         ValueCase{"Multi", L"Multi", REG_MULTI_SZ, TextBytes(std::wstring(L"a.exe\0b.exe\0", 12))},
-        ValueCase{"Dword", L"Dword", REG_DWORD, Bytes(reinterpret_cast<const BYTE*>(&kNumber), reinterpret_cast<const BYTE*>(&kNumber) + 4)},
+        ValueCase{"Dword", L"Dword", REG_DWORD,
+                  Bytes(reinterpret_cast<const BYTE*>(&kNumber), reinterpret_cast<const BYTE*>(&kNumber) + 4)},
         ValueCase{"ShortDword", L"ShortDword", REG_DWORD, {1, 2, 3}},
-        ValueCase{"Qword", L"Qword", REG_QWORD, Bytes(reinterpret_cast<const BYTE*>(&kWide), reinterpret_cast<const BYTE*>(&kWide) + 8)},
+        ValueCase{"Qword", L"Qword", REG_QWORD,
+                  Bytes(reinterpret_cast<const BYTE*>(&kWide), reinterpret_cast<const BYTE*>(&kWide) + 8)},
         ValueCase{"Binary", L"Binary", REG_BINARY, {3, 0, 0, 0, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x01}},
         ValueCase{"EmptyBinary", L"EmptyBinary", REG_BINARY, {}},
         ValueCase{"LongBinary", L"LongBinary", REG_BINARY, Sequence(1000)},
@@ -138,7 +140,9 @@ TEST(FormatRegFile, WritesMalformedStringDataAsItsExactBytes) {
 }
 
 TEST(FormatRegFile, IsEncodedAsUtf16WithAByteOrderMark) {
-  EXPECT_EQ(EncodeRegFile(L"W\uAC00"), std::string("\xFF\xFE" "W\0\x00\xAC", 6));
+  EXPECT_EQ(EncodeRegFile(L"W\uAC00"), std::string("\xFF\xFE"
+                                                   "W\0\x00\xAC",
+                                                   6));
 }
 
 TEST(FormatRegFile, RefusesANameWithALineBreak) {
@@ -149,7 +153,8 @@ TEST(FormatRegFile, RefusesANameWithALineBreak) {
 
 TEST_F(BackupTest, TheFolderIsTheProgramsOwnInTheAllUsersApplicationData) {
   EXPECT_EQ(BackupFolder(), L"C:\\ProgramData\\Quorvane\\Backup");
-  EXPECT_EQ(GetFileAttributesW(BackupFolder().c_str()) & FILE_ATTRIBUTE_DIRECTORY, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_EQ(GetFileAttributesW(BackupFolder().c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+            static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
 }
 
 TEST_F(BackupTest, EachValueBackupGetsAFileOfItsOwnThatRestoresTheValue) {
@@ -161,7 +166,8 @@ TEST_F(BackupTest, EachValueBackupGetsAFileOfItsOwnThatRestoresTheValue) {
   const std::wstring second = BackUpRegistryValue(scratch.Root(), scratch.Path(), name);
   EXPECT_NE(first, second);
   EXPECT_THAT(Backups(), testing::UnorderedElementsAre(FileNamePart(first), FileNamePart(second)));
-  EXPECT_THAT(ToUtf8(FileNamePart(first)), testing::MatchesRegex("\\d\\d\\d\\d\\d\\d\\d\\d-\\d\\d\\d\\d\\d\\d HKCU Tool _1__ a_b_c__\\.reg"));
+  EXPECT_THAT(ToUtf8(FileNamePart(first)),
+              testing::MatchesRegex("\\d\\d\\d\\d\\d\\d\\d\\d-\\d\\d\\d\\d\\d\\d HKCU Tool _1__ a_b_c__\\.reg"));
 
   test::DeleteRawTree(scratch.Root(), scratch.Path());
   Import(first);
@@ -198,7 +204,8 @@ TEST_F(BackupTest, AFileThatCannotBeMovedGivesTheSystemsReason) {
     ADD_FAILURE() << "no error";
   } catch (const WinError& error) {
     EXPECT_EQ(error.Code(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
-    EXPECT_THAT(error.Message(), StartsWith(L"Cannot move " + folder.File(L"missing.lnk") + L" to the backup folder: "));
+    EXPECT_THAT(error.Message(),
+                StartsWith(L"Cannot move " + folder.File(L"missing.lnk") + L" to the backup folder: "));
     EXPECT_EQ(error.Message().find(L'\n'), std::wstring::npos);
   }
 }

@@ -11,8 +11,8 @@
 
 #include "catalogue/autorun.h"
 #include "catalogue/saved_list.h"
-#include "common/scoped.h"
 #include "common/error.h"
+#include "common/scoped.h"
 #include "common/shell.h"
 #include "common/text.h"
 #include "support/autorun_locations.h"
@@ -57,8 +57,9 @@ std::set<std::string> SystemServices() {
   DWORD needed = 0;
   DWORD count = 0;
   DWORD resume = 0;
-  EnumServicesStatusW(manager.Get(), SERVICE_WIN32, SERVICE_STATE_ALL, reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()),
-                      static_cast<DWORD>(buffer.size() * 8), &needed, &count, &resume);
+  EnumServicesStatusW(manager.Get(), SERVICE_WIN32, SERVICE_STATE_ALL,
+                      reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()), static_cast<DWORD>(buffer.size() * 8),
+                      &needed, &count, &resume);
   std::set<std::string> names;
   const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
   for (DWORD i = 0; i < count; ++i) names.insert(ToUtf8(services[i].lpServiceName));
@@ -156,13 +157,15 @@ TEST_F(QuorvanecTest, ListJsonShowsTheFourSourcesInOrderWithExactlyWhatWasSeeded
        {"fileName", "C:\\Old\\old.exe"}, {"rawData", "C:\\Old\\old.exe"}, {"enabled", false}},
       {{"from", "HKCU"}, {"caption", "Sync|Me"}, {"target", "HKCU\\" + run + "Sync|Me"},
        {"fileName", "C:\\Sync\\sync.exe"}, {"rawData", "\\??\\C:\\Sync\\sync.exe -q"}, {"enabled", true}},
-      {{"from", "SCHE"}, {"caption", "Nightly"}, {"target", "\\Nightly"}, {"fileName", ""}, {"rawData", ""}, {"enabled", true}},
-      {{"from", "SCHE"}, {"caption", "Weekly"}, {"target", "\\Weekly"}, {"fileName", ""}, {"rawData", ""}, {"enabled", false}},
+      {{"from", "SCHE"}, {"caption", "Nightly"}, {"target", "\\Nightly"}, {"fileName", ""}, {"rawData", ""},
+       {"enabled", true}},
+      {{"from", "SCHE"}, {"caption", "Weekly"}, {"target", "\\Weekly"}, {"fileName", ""}, {"rawData", ""},
+       {"enabled", false}},
   });
   const auto ServiceJson = [](const test::TestService& service, const std::wstring& command, bool enabled) {
-    return nlohmann::ordered_json{{"from", "SERV"},          {"caption", ToUtf8(service.DisplayName())},
+    return nlohmann::ordered_json{{"from", "SERV"}, {"caption", ToUtf8(service.DisplayName())},
                                   {"target", ToUtf8(service.Name())}, {"fileName", ToUtf8(command)},
-                                  {"rawData", ToUtf8(command)},       {"enabled", enabled}};
+                                  {"rawData", ToUtf8(command)}, {"enabled", enabled}};
   };
   const std::map<std::string, nlohmann::ordered_json> ownServices = {
       {ToUtf8(automatic.Name()), ServiceJson(automatic, L"\"C:\\Program Files\\Vendor\\svc.exe\" --run", true)},
@@ -200,7 +203,8 @@ TEST_F(QuorvanecTest, ListPrintsATableInCatalogueOrderAsUtf8WhenRedirected) {
   ASSERT_GT(rows.size(), 7u);
   EXPECT_THAT(rows[0], ElementsAre(L"State", L"Source", L"Caption", L"Target"));
   EXPECT_THAT(rows[2], ElementsAre(L"off", L"FILE", L"\uB3C4\uAD6C", user_ + L"\\\uB3C4\uAD6C.exe"));
-  EXPECT_THAT(rows[6], ElementsAre(L"on", L"HKCU", L"Sync|Me", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Sync|Me"));
+  EXPECT_THAT(rows[6], ElementsAre(L"on", L"HKCU", L"Sync|Me",
+                                   L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Sync|Me"));
   for (std::size_t i = 7; i < rows.size(); ++i) EXPECT_EQ(rows[i].at(1), L"SERV");
 }
 
@@ -268,17 +272,22 @@ TEST_F(QuorvanecTest, DisableAndEnableRoundTripEachKindOfEntryOnWindows10) {
   };
   const Entry entries[] = {
       {L"HKLM", runTarget,
-       [](bool enabled) { test::ExpectApprovedValue(HKEY_LOCAL_MACHINE, kApprovedRun, L"Agent", enabled ? test::kOn : test::kOff); }},
+       [](bool enabled) {
+         test::ExpectApprovedValue(HKEY_LOCAL_MACHINE, kApprovedRun, L"Agent", enabled ? test::kOn : test::kOff);
+       }},
       {L"FILE", fileTarget,
        [](bool enabled) {
-         test::ExpectApprovedValue(HKEY_LOCAL_MACHINE, kApprovedFolder, L"Shared Tool.lnk", enabled ? test::kOn : test::kOff);
+         test::ExpectApprovedValue(HKEY_LOCAL_MACHINE, kApprovedFolder, L"Shared Tool.lnk",
+                                   enabled ? test::kOn : test::kOff);
        }},
       {L"SERV", service.Name(),
        [&service](bool enabled) {
          EXPECT_EQ(service.StartType(), static_cast<DWORD>(enabled ? SERVICE_AUTO_START : SERVICE_DISABLED));
        }},
       {L"SCHE", L"\\Nightly",
-       [this](bool enabled) { EXPECT_THAT(scheduler_.Tasks(), ElementsAre(test::FakeTask{L"\\Nightly", enabled, false})); }},
+       [this](bool enabled) {
+         EXPECT_THAT(scheduler_.Tasks(), ElementsAre(test::FakeTask{L"\\Nightly", enabled, false}));
+       }},
   };
   for (const Entry& entry : entries) {
     SCOPED_TRACE(ToUtf8(entry.from + L" " + entry.target));
@@ -323,16 +332,19 @@ TEST_P(QuorvanecFailedSwitch, EndsWithStatusOneAndItsReasonOnOneLine) {
 INSTANTIATE_TEST_SUITE_P(
     Reasons, QuorvanecFailedSwitch,
     testing::Values(
-        FailedSwitch{"NoSuchEntry", L"HKCU", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Nope", L"",
-                     "no such entry in the catalogue: HKCU HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Nope"},
+        FailedSwitch{
+            "NoSuchEntry", L"HKCU", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Nope", L"",
+            "no such entry in the catalogue: HKCU HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Nope"},
         // Source and target are taken exactly as list prints them.
-        FailedSwitch{"TagInOtherCase", L"hkcu", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Sync|Me", L"",
-                     "no such entry in the catalogue: hkcu HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Sync|Me"},
+        FailedSwitch{
+            "TagInOtherCase", L"hkcu", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Sync|Me", L"",
+            "no such entry in the catalogue: hkcu HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Sync|Me"},
         FailedSwitch{"TaskRefusesTheSwitch", L"SCHE", L"\\Nightly", L"put_Enabled Nightly",
                      "the entry's state is unchanged: SCHE \\Nightly"},
-        FailedSwitch{"SchedulerUnreachable", L"HKCU", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Sync|Me",
-                     L"Connect", "Cannot connect to the Task Scheduler: " + ToUtf8(SystemMessage(ERROR_SERVICE_NOT_ACTIVE)) +
-                                     " (0x80070426)"}),
+        FailedSwitch{"SchedulerUnreachable", L"HKCU",
+                     L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Sync|Me", L"Connect",
+                     "Cannot connect to the Task Scheduler: " + ToUtf8(SystemMessage(ERROR_SERVICE_NOT_ACTIVE)) +
+                         " (0x80070426)"}),
     [](const testing::TestParamInfo<FailedSwitch>& c) { return c.param.label; });
 
 // On Windows 7 switching a Run or Startup-folder entry off takes it out of the catalogue (into
@@ -371,7 +383,8 @@ TEST_P(QuorvanecUsage, AWrongCommandLineGetsTheUsageAndStatusTwo) {
 INSTANTIATE_TEST_SUITE_P(WrongCommandLines, QuorvanecUsage,
                          testing::Values(L"", L"lst", L"LIST", L"list --xml", L"list --json extra", L"--json list",
                                          L"save", L"save \"\"", L"save a b", L"list save x", L"enable", L"enable FILE",
-                                         L"disable FILE a b", L"Disable FILE a", L"switch FILE a", L"enable --json FILE a"));
+                                         L"disable FILE a b", L"Disable FILE a", L"switch FILE a",
+                                         L"enable --json FILE a"));
 
 }  // namespace
 }  // namespace quorvane

@@ -82,11 +82,13 @@ BOOL WINAPI EnumerateDouble(SC_HANDLE, DWORD type, DWORD state, LPENUM_SERVICE_S
     *resume = 0;
     return TRUE;
   }
-  for (std::size_t rest = next; rest < system.services.size(); ++rest) *needed += static_cast<DWORD>(RecordSize(system.services[rest]));
+  for (std::size_t rest = next; rest < system.services.size(); ++rest)
+    *needed += static_cast<DWORD>(RecordSize(system.services[rest]));
   if (system.resumes) {
     *resume = static_cast<DWORD>(next);
   } else {
-    for (std::size_t done = start; done < next; ++done) *needed += static_cast<DWORD>(RecordSize(system.services[done]));
+    for (std::size_t done = start; done < next; ++done)
+      *needed += static_cast<DWORD>(RecordSize(system.services[done]));
   }
   SetLastError(ERROR_MORE_DATA);
   return FALSE;
@@ -184,7 +186,8 @@ testing::Matcher<const TAutorunInfo&> ServiceEntry(const test::TestService& serv
   return AllOf(Field("From", &TAutorunInfo::From, L"SERV"), Field("Target", &TAutorunInfo::Target, service.Name()),
                Field("Caption", &TAutorunInfo::Caption, service.DisplayName()),
                Field("FileName", &TAutorunInfo::FileName, commandLine),
-               Field("RawData", &TAutorunInfo::RawData, commandLine), Field("Enabled", &TAutorunInfo::Enabled, enabled));
+               Field("RawData", &TAutorunInfo::RawData, commandLine),
+               Field("Enabled", &TAutorunInfo::Enabled, enabled));
 }
 
 AutorunList ServiceEntries() {
@@ -200,8 +203,9 @@ DWORD StartTypeOf(const std::wstring& name) {
   QueryServiceConfigW(service.Get(), nullptr, 0, &needed);
   std::vector<std::uint64_t> buffer(needed / 8 + 1);
   auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-  return QueryServiceConfigW(service.Get(), config, static_cast<DWORD>(buffer.size() * 8), &needed) ? config->dwStartType
-                                                                                                   : 0xFFFFFFFF;
+  return QueryServiceConfigW(service.Get(), config, static_cast<DWORD>(buffer.size() * 8), &needed)
+             ? config->dwStartType
+             : 0xFFFFFFFF;
 }
 
 TEST(ServiceSource, ListsEachServiceWithItsWholeCommandLineAndAutomaticStartAsEnabled) {
@@ -243,7 +247,8 @@ TEST(ServiceSource, DriversAreNotListed) {
   ASSERT_GT(count, 0u) << "the prefix has no drivers to leave out";
   const AutorunList list = ServiceEntries();
   const auto* drivers = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) EXPECT_THAT(list, Not(Contains(Field(&TAutorunInfo::Target, drivers[i].lpServiceName))));
+  for (DWORD i = 0; i < count; ++i)
+    EXPECT_THAT(list, Not(Contains(Field(&TAutorunInfo::Target, drivers[i].lpServiceName))));
 }
 
 class ServiceSwitch : public testing::TestWithParam<DWORD> {};

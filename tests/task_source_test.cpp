@@ -82,7 +82,9 @@ struct ReadFailure {
   std::size_t entriesKept;
 };
 
-void PrintTo(const ReadFailure& failure, std::ostream* out) { *out << testing::PrintToString(std::wstring(failure.call)); }
+void PrintTo(const ReadFailure& failure, std::ostream* out) {
+  *out << testing::PrintToString(std::wstring(failure.call));
+}
 
 class TaskReadFailure : public TaskSourceTest, public testing::WithParamInterface<ReadFailure> {};
 
@@ -174,11 +176,12 @@ TEST_F(TaskSourceTest, SwitchingSetsTheTasksEnabledFlagAndNothingElse) {
 
   AutorunList list;
   AddTasks(list);
-  EXPECT_THAT(list, ElementsAre(TaskEntry(L"Backup", L"\\Backup", false), TaskEntry(L"Off", L"\\Off", true),
-                                testing::_));
+  EXPECT_THAT(list,
+              ElementsAre(TaskEntry(L"Backup", L"\\Backup", false), TaskEntry(L"Off", L"\\Off", true), testing::_));
 }
 
-class TaskSwitchMiss : public TaskSourceTest, public testing::WithParamInterface<std::pair<const wchar_t*, const wchar_t*>> {};
+class TaskSwitchMiss : public TaskSourceTest,
+                       public testing::WithParamInterface<std::pair<const wchar_t*, const wchar_t*>> {};
 
 TEST_P(TaskSwitchMiss, ChangesNothingAndReportsNothing) {
   scheduler_.SetTasks(kRootAndBeyond);
@@ -188,11 +191,12 @@ TEST_P(TaskSwitchMiss, ChangesNothingAndReportsNothing) {
   EXPECT_EQ(scheduler_.Tasks(), kRootAndBeyond);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    UnknownOrFailing, TaskSwitchMiss,
-    testing::Values(std::pair{L"\\Missing", L""}, std::pair{L"\\No\\Such\\Task", L""}, std::pair{L"\\Backup\\", L""},
-                    std::pair{L"\\\\Backup", L""}, std::pair{L"", L""}, std::pair{L"\\Backup", L"GetFolder"},
-                    std::pair{L"\\Backup", L"GetTask"}, std::pair{L"\\Backup", L"put_Enabled Backup"}));
+INSTANTIATE_TEST_SUITE_P(UnknownOrFailing, TaskSwitchMiss,
+                         testing::Values(std::pair{L"\\Missing", L""}, std::pair{L"\\No\\Such\\Task", L""},
+                                         std::pair{L"\\Backup\\", L""}, std::pair{L"\\\\Backup", L""},
+                                         std::pair{L"", L""}, std::pair{L"\\Backup", L"GetFolder"},
+                                         std::pair{L"\\Backup", L"GetTask"},
+                                         std::pair{L"\\Backup", L"put_Enabled Backup"}));
 
 TEST_F(TaskSourceTest, ASwitchThatCannotConnectPassesTheErrorOn) {
   scheduler_.SetTasks(kRootAndBeyond);
@@ -219,8 +223,9 @@ TEST(WineTaskScheduler, ConnectsOpensTheRootFolderAndFindsATaskByName) {
     VARIANT empty;
     VariantInit(&empty);
     ComPtr<IRegisteredTask> registered;
-    ASSERT_EQ(root->RegisterTask(ScopedBstr(SysAllocString(name.c_str())).Get(), ScopedBstr(SysAllocString(xml.c_str())).Get(),
-                                 TASK_CREATE_OR_UPDATE, empty, empty, TASK_LOGON_NONE, empty, registered.Put()),
+    ASSERT_EQ(root->RegisterTask(ScopedBstr(SysAllocString(name.c_str())).Get(),
+                                 ScopedBstr(SysAllocString(xml.c_str())).Get(), TASK_CREATE_OR_UPDATE, empty, empty,
+                                 TASK_LOGON_NONE, empty, registered.Put()),
               S_OK);
 
     ComPtr<IRegisteredTask> found;

@@ -13,6 +13,7 @@
 //                             "put_Enabled <task>" for one item or task only
 //     FailWith  REG_DWORD     the HRESULT it fails with
 #include <windows.h>
+// After windows.h, which they need.
 #include <oleauto.h>
 #include <taskschd.h>
 
@@ -45,9 +46,11 @@ struct Task {
 
 bool ReadValue(const wchar_t* name, DWORD& type, std::vector<BYTE>& data) {
   DWORD size = 0;
-  if (RegGetValueW(HKEY_CURRENT_USER, kScenarioKey, name, RRF_RT_ANY, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+  if (RegGetValueW(HKEY_CURRENT_USER, kScenarioKey, name, RRF_RT_ANY, &type, nullptr, &size) != ERROR_SUCCESS)
+    return false;
   data.resize(size);
-  if (RegGetValueW(HKEY_CURRENT_USER, kScenarioKey, name, RRF_RT_ANY, &type, data.data(), &size) != ERROR_SUCCESS) return false;
+  if (RegGetValueW(HKEY_CURRENT_USER, kScenarioKey, name, RRF_RT_ANY, &type, data.data(), &size) != ERROR_SUCCESS)
+    return false;
   data.resize(size);
   return true;
 }
@@ -73,7 +76,8 @@ std::vector<Task> LoadTasks() {
     const auto bar = line.find(L'|');
     if (bar == std::wstring::npos) continue;
     const std::wstring flags = line.substr(0, bar);
-    tasks.push_back({line.substr(bar + 1), flags.find(L'E') != std::wstring::npos, flags.find(L'H') != std::wstring::npos});
+    tasks.push_back(
+        {line.substr(bar + 1), flags.find(L'E') != std::wstring::npos, flags.find(L'H') != std::wstring::npos});
   }
   return tasks;
 }
@@ -262,7 +266,9 @@ class TaskFolder : public Object<ITaskFolder> {
  public:
   explicit TaskFolder(std::wstring path) : path_(std::move(path)) {}
 
-  HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override { return NewBstr(path_ == L"\\" ? path_ : NameOf(path_), name); }
+  HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override {
+    return NewBstr(path_ == L"\\" ? path_ : NameOf(path_), name);
+  }
   HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) override { return NewBstr(path_, path); }
   HRESULT STDMETHODCALLTYPE GetTask(BSTR path, IRegisteredTask** task) override {
     if (!task) return E_POINTER;

@@ -76,11 +76,11 @@ ProgramAsWindowsVersion::~ProgramAsWindowsVersion() { DeleteRawTree(HKEY_CURRENT
 TestService::TestService(DWORD startType, const std::wstring& commandLine)
     : name_(L"QuorvaneTest-" + UniqueSuffix()), displayName_(L"Quorvane test service " + name_) {
   const ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
-  const ScopedServiceHandle service(
-      manager ? CreateServiceW(manager.Get(), name_.c_str(), displayName_.c_str(), SERVICE_ALL_ACCESS,
-                               SERVICE_WIN32_OWN_PROCESS, startType, SERVICE_ERROR_IGNORE, commandLine.c_str(), nullptr,
-                               nullptr, nullptr, nullptr, nullptr)
-              : nullptr);
+  const ScopedServiceHandle service(manager ? CreateServiceW(manager.Get(), name_.c_str(), displayName_.c_str(),
+                                                             SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, startType,
+                                                             SERVICE_ERROR_IGNORE, commandLine.c_str(), nullptr,
+                                                             nullptr, nullptr, nullptr, nullptr)
+                                            : nullptr);
   if (!service) throw std::runtime_error("cannot create a service: error " + std::to_string(GetLastError()));
 }
 
