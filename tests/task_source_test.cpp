@@ -208,7 +208,8 @@ TEST_F(TaskSourceTest, ASwitchThatCannotConnectPassesTheErrorOn) {
 // ---- Wine's own scheduler ---------------------------------------------------------------------
 
 // Wine's scheduler registers and finds tasks but lists and switches none; what it does do
-// shows that the connection is made the way the scheduler accepts.
+// shows that the connection is made the way the scheduler accepts. (Registering a task sets
+// Wine's Schedule service to start automatically, so this program holds the services lock.)
 TEST(WineTaskScheduler, ConnectsOpensTheRootFolderAndFindsATaskByName) {
   const std::wstring name = L"QuorvaneTest " + std::to_wstring(GetCurrentProcessId());
   const std::wstring xml =
