@@ -26,6 +26,8 @@ void RefreshAutorunList(AutorunList& list) {
   list.clear();
   AddStartupFolders(list);
   AddRunKeys(list);
+  AddTasks(list);
+  AddServices(list);
 }
 
 bool IsApproved(HKEY rootKey, const std::wstring& key, const std::wstring& name) {

@@ -6,10 +6,14 @@
 
 namespace quorvane {
 
+const RunKeyLocation kRunKeys[3] = {
+    {HKEY_LOCAL_MACHINE, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+    {HKEY_LOCAL_MACHINE, L"\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run"},
+    {HKEY_CURRENT_USER, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+};
+
 void AddRunKeys(AutorunList& list) {
-  AddRunKey(HKEY_LOCAL_MACHINE, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", list);
-  AddRunKey(HKEY_LOCAL_MACHINE, L"\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", list);
-  AddRunKey(HKEY_CURRENT_USER, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", list);
+  for (const RunKeyLocation& runKey : kRunKeys) AddRunKey(runKey.rootKey, runKey.key, list);
 }
 
 void AddRunKey(HKEY rootKey, const std::wstring& key, AutorunList& list) {

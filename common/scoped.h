@@ -1,8 +1,10 @@
-// Scoped owners for what the kernel, the registry and the Service Control Manager hand out.
-// Each owner closes its handle when it goes out of scope; it can be moved, not copied.
+// Scoped owners for what the kernel, the registry, the Service Control Manager and COM hand
+// out. Each owner closes its handle when it goes out of scope; it can be moved, not copied.
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
 
 #include <utility>
 
@@ -76,10 +78,82 @@ struct FindHandleTraits {
   static void Close(Handle handle) { FindClose(handle); }
 };
 
+struct BstrTraits {
+  using Handle = BSTR;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { SysFreeString(handle); }
+};
+
 using ScopedRegKey = UniqueHandle<RegKeyTraits>;
 using ScopedServiceHandle = UniqueHandle<ServiceHandleTraits>;
 using ScopedHandle = UniqueHandle<KernelHandleTraits>;
 using ScopedFile = UniqueHandle<FileHandleTraits>;
 using ScopedFind = UniqueHandle<FindHandleTraits>;
+using ScopedBstr = UniqueHandle<BstrTraits>;
+
+// One reference to a COM interface, released when the owner goes out of scope.
+template <typename Interface>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  // Takes over a reference that the caller holds.
+  explicit ComPtr(Interface* pointer) : pointer_(pointer) {}
+  ComPtr(ComPtr&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      pointer_ = std::exchange(other.pointer_, nullptr);
+    }
+    return *this;
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ~ComPtr() { Reset(); }
+
+  Interface* Get() const { return pointer_; }
+  Interface* operator->() const { return pointer_; }
+  explicit operator bool() const { return pointer_ != nullptr; }
+
+  // For the out-parameter of a call that hands out a reference; releases any held before.
+  Interface** Put() {
+    Reset();
+    return &pointer_;
+  }
+
+  void Reset() {
+    if (pointer_) std::exchange(pointer_, nullptr)->Release();
+  }
+
+ private:
+  Interface* pointer_ = nullptr;
+};
+
+// COM on the calling thread, in a single-threaded apartment: CoInitialize, and when that
+// succeeded (S_FALSE included: each success needs its own CoUninitialize), CoUninitialize
+// when the owner goes out of scope. Must end on the thread that made it.
+class ScopedComInit {
+ public:
+  ScopedComInit() : result_(CoInitialize(nullptr)) {}
+  ScopedComInit(ScopedComInit&& other) noexcept : result_(std::exchange(other.result_, E_FAIL)) {}
+  ScopedComInit& operator=(ScopedComInit&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      result_ = std::exchange(other.result_, E_FAIL);
+    }
+    return *this;
+  }
+  ScopedComInit(const ScopedComInit&) = delete;
+  ScopedComInit& operator=(const ScopedComInit&) = delete;
+  ~ScopedComInit() { Reset(); }
+
+  explicit operator bool() const { return SUCCEEDED(result_); }
+
+ private:
+  void Reset() {
+    if (SUCCEEDED(std::exchange(result_, E_FAIL))) CoUninitialize();
+  }
+
+  HRESULT result_;
+};
 
 }  // namespace quorvane

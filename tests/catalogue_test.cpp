@@ -4,8 +4,10 @@
 
 #include "catalogue/autorun.h"
 #include "catalogue/sources.h"
+#include "common/error.h"
 #include "common/shell.h"
 #include "support/autorun_locations.h"
+#include "support/fake_task_scheduler.h"
 #include "support/test_support.h"
 
 namespace quorvane {
@@ -45,9 +47,11 @@ class CatalogueTest : public testing::Test {
   void SetUp() override { test::ResetAutorunLocations(); }
   void TearDown() override { test::ResetAutorunLocations(); }
 
-  static AutorunList Refreshed() {
+  // The entries of the two sources that the tests seed.
+  static AutorunList Listed() {
     AutorunList list;
-    RefreshAutorunList(list);
+    AddStartupFolders(list);
+    AddRunKeys(list);
     return list;
   }
   static void Touch(const std::wstring& folder, const std::wstring& name) { test::WriteFileBytes(folder + L'\\' + name, "x"); }
@@ -63,7 +67,7 @@ TEST_F(CatalogueTest, RunValuesGiveEntriesNamedByRootKeyAndValue) {
   test::SetStringValue(HKEY_LOCAL_MACHINE, kRun32Key, L"Updater", L"C:\\Vendor32\\up.exe");
   test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Updater", L"C:\\Vendor\\up.exe");
 
-  const AutorunList list = Refreshed();
+  const AutorunList list = Listed();
   ASSERT_THAT(list, ElementsAre(Entry(L"HKLM", L"Updater", L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", true),
                                 Entry(L"HKLM", L"Updater",
                                       L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", true),
@@ -78,24 +82,24 @@ TEST_F(CatalogueTest, EachRunKeyReadsItsStateFromItsOwnStartupApprovedKey) {
   test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Updater", L"up.exe");
 
   test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedRun32, L"Updater", kApprovedOff);
-  EXPECT_THAT(Refreshed(), ElementsAre(Field(&TAutorunInfo::Enabled, true), Field(&TAutorunInfo::Enabled, false),
-                                       Field(&TAutorunInfo::Enabled, true)));
+  EXPECT_THAT(Listed(), ElementsAre(Field(&TAutorunInfo::Enabled, true), Field(&TAutorunInfo::Enabled, false),
+                                    Field(&TAutorunInfo::Enabled, true)));
 
   test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedRun32, L"Updater", kApprovedOn);
   test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedRun, L"Updater", kApprovedOff);
-  EXPECT_THAT(Refreshed(), ElementsAre(Field(&TAutorunInfo::Enabled, false), Field(&TAutorunInfo::Enabled, true),
-                                       Field(&TAutorunInfo::Enabled, true)));
+  EXPECT_THAT(Listed(), ElementsAre(Field(&TAutorunInfo::Enabled, false), Field(&TAutorunInfo::Enabled, true),
+                                    Field(&TAutorunInfo::Enabled, true)));
 
   test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedRun, L"Updater", kApprovedOn);
   test::SetBinaryValue(HKEY_CURRENT_USER, kApprovedRun, L"Updater", kApprovedOff);
-  EXPECT_THAT(Refreshed(), ElementsAre(Field(&TAutorunInfo::Enabled, true), Field(&TAutorunInfo::Enabled, true),
-                                       Field(&TAutorunInfo::Enabled, false)));
+  EXPECT_THAT(Listed(), ElementsAre(Field(&TAutorunInfo::Enabled, true), Field(&TAutorunInfo::Enabled, true),
+                                    Field(&TAutorunInfo::Enabled, false)));
 }
 
 TEST_F(CatalogueTest, ExpandableValuesKeepTheirTextAndResolveKnownPlaceholders) {
   test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Tray", L"%ProgramFiles%\\Vendor\\tray.exe --hidden", REG_EXPAND_SZ);
   test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Env", L"%USERPROFILE%\\x.exe", REG_EXPAND_SZ);
-  const AutorunList list = Refreshed();
+  const AutorunList list = Listed();
   ASSERT_EQ(list.size(), 2u);
   const auto& env = list[0].Caption == L"Env" ? list[0] : list[1];
   const auto& tray = list[0].Caption == L"Tray" ? list[0] : list[1];
@@ -107,7 +111,8 @@ TEST_F(CatalogueTest, ExpandableValuesKeepTheirTextAndResolveKnownPlaceholders) 
 
 TEST_F(CatalogueTest, TheDefaultValueGivesAnEntryWithoutCaption) {
   test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"", L"C:\\a.exe");
-  EXPECT_THAT(Refreshed(), ElementsAre(Entry(L"HKCU", L"", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\", true)));
+  EXPECT_THAT(Listed(),
+              ElementsAre(Entry(L"HKCU", L"", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\", true)));
 }
 
 TEST_F(CatalogueTest, ValuesOfEveryTypeAndShapeStillGiveTheirEntries) {
@@ -127,7 +132,7 @@ TEST_F(CatalogueTest, ValuesOfEveryTypeAndShapeStillGiveTheirEntries) {
   test::SetStringValue(HKEY_CURRENT_USER, key, L"big", big);
   test::SetStringValue(HKEY_CURRENT_USER, key, longName, L"C:\\long.exe");
 
-  const AutorunList list = Refreshed();
+  const AutorunList list = Listed();
   EXPECT_THAT(Captions(list), UnorderedElementsAre(L"binary", L"dword", L"multi", L"none", L"odd", L"unterminated",
                                                    L"big", longName));
   for (const TAutorunInfo& entry : list) {
@@ -152,7 +157,7 @@ TEST_F(CatalogueTest, AMissingRunKeyAddsNothingAndTheOthersAreStillRead) {
   test::DeleteRawTree(HKEY_LOCAL_MACHINE, kRun32Key);
   test::SetStringValue(HKEY_LOCAL_MACHINE, kRunKey, L"Machine", L"m.exe");
   test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"User", L"u.exe");
-  EXPECT_THAT(Captions(Refreshed()), ElementsAre(L"Machine", L"User"));
+  EXPECT_THAT(Captions(Listed()), ElementsAre(L"Machine", L"User"));
 }
 
 // ---- The StartupApproved value ---------------------------------------------------------------
@@ -228,7 +233,7 @@ TEST_F(CatalogueTest, StartupFolderFilesWithTheSixExtensionsGiveEntries) {
   CreateDirectoryW((user_ + L"\\Folder.lnk").c_str(), nullptr);
   Touch(user_ + L"\\Folder.lnk", L"Inside.exe");
 
-  const AutorunList list = Refreshed();
+  const AutorunList list = Listed();
   EXPECT_THAT(Captions(list), UnorderedElementsAre(L"Tool", L"Two.Dots", L"", L"\uB3C4\uAD6C", L"\u00DCnic\u00F8de",
                                                    L"Batch", L"Old", L"Hidden"));
   for (const TAutorunInfo& entry : list) {
@@ -245,12 +250,12 @@ TEST_F(CatalogueTest, EachFolderReadsItsStateUnderItsOwnRootWithTheWholeFileName
   Touch(user_, L"Tool.LNK");
   test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedFolder, L"Tool.LNK", kApprovedOff);
   test::SetBinaryValue(HKEY_CURRENT_USER, kApprovedFolder, L"Tool", kApprovedOff);
-  EXPECT_THAT(Refreshed(), ElementsAre(Entry(L"FILE", L"Tool", common_ + L"\\Tool.LNK", false),
-                                       Entry(L"FILE", L"Tool", user_ + L"\\Tool.LNK", true)));
+  EXPECT_THAT(Listed(), ElementsAre(Entry(L"FILE", L"Tool", common_ + L"\\Tool.LNK", false),
+                                    Entry(L"FILE", L"Tool", user_ + L"\\Tool.LNK", true)));
 
   test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedFolder, L"Tool.LNK", kApprovedOn);
   test::SetBinaryValue(HKEY_CURRENT_USER, kApprovedFolder, L"tool.lnk", kApprovedOff);
-  EXPECT_THAT(Refreshed(), ElementsAre(Field(&TAutorunInfo::Enabled, true), Field(&TAutorunInfo::Enabled, false)));
+  EXPECT_THAT(Listed(), ElementsAre(Field(&TAutorunInfo::Enabled, true), Field(&TAutorunInfo::Enabled, false)));
 }
 
 TEST_F(CatalogueTest, AFolderThatCannotBeListedAddsNothing) {
@@ -266,28 +271,67 @@ TEST_F(CatalogueTest, AMissingUserStartupFolderLeavesTheOtherSourcesInPlace) {
   Touch(common_, L"Common.lnk");
   test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"User", L"u.exe");
   ASSERT_TRUE(RemoveDirectoryW(user_.c_str()));
-  EXPECT_THAT(Captions(Refreshed()), ElementsAre(L"Common", L"User"));
+  EXPECT_THAT(Captions(Listed()), ElementsAre(L"Common", L"User"));
 }
 
 // ---- The whole refresh -----------------------------------------------------------------------
 
-TEST_F(CatalogueTest, RefreshListsTheFoldersFirstThenTheRunKeysAndStartsFromAnEmptyList) {
-  test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"UserRun", L"u.exe");
-  test::SetStringValue(HKEY_LOCAL_MACHINE, kRun32Key, L"Machine32", L"m32.exe");
-  test::SetStringValue(HKEY_LOCAL_MACHINE, kRunKey, L"Machine", L"m.exe");
-  Touch(user_, L"UserFile.lnk");
-  Touch(common_, L"CommonFile.lnk");
+std::vector<std::wstring> Sources(const AutorunList& list) {
+  std::vector<std::wstring> sources;
+  for (const TAutorunInfo& entry : list) {
+    if (sources.empty() || sources.back() != entry.From) sources.push_back(entry.From);
+  }
+  return sources;
+}
+
+class WholeRefreshTest : public CatalogueTest {
+ protected:
+  void SeedFoldersAndRunKeys() {
+    test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"UserRun", L"u.exe");
+    test::SetStringValue(HKEY_LOCAL_MACHINE, kRun32Key, L"Machine32", L"m32.exe");
+    test::SetStringValue(HKEY_LOCAL_MACHINE, kRunKey, L"Machine", L"m.exe");
+    Touch(user_, L"UserFile.lnk");
+    Touch(common_, L"CommonFile.lnk");
+    scheduler_.SetTasks({{L"\\Nightly", true, false}, {L"\\Weekly", false, false}});
+  }
+
+  test::FakeTaskScheduler scheduler_;
+};
+
+TEST_F(WholeRefreshTest, ListsFoldersThenRunKeysThenTasksThenServicesFromAnEmptyList) {
+  SeedFoldersAndRunKeys();
+  const test::TestService service(SERVICE_AUTO_START, L"C:\\Vendor\\svc.exe -run");
 
   AutorunList list(3);
   RefreshAutorunList(list);
-  EXPECT_THAT(Captions(list), ElementsAre(L"CommonFile", L"UserFile", L"Machine", L"Machine32", L"UserRun"));
+  EXPECT_THAT(Sources(list), ElementsAre(L"FILE", L"HKLM", L"HKCU", L"SCHE", L"SERV"));
+  const std::vector<std::wstring> captions = Captions(list);
+  EXPECT_THAT(std::vector<std::wstring>(captions.begin(), captions.begin() + 7),
+              ElementsAre(L"CommonFile", L"UserFile", L"Machine", L"Machine32", L"UserRun", L"Nightly", L"Weekly"));
+  EXPECT_THAT(list, testing::Contains(Entry(L"SERV", service.DisplayName(), service.Name(), true)));
 
   AutorunList again;
   RefreshAutorunList(again);
-  EXPECT_EQ(Captions(again), Captions(list));
+  EXPECT_EQ(Captions(again), captions);
 }
 
-TEST_F(CatalogueTest, EmptyLocationsGiveAnEmptyCatalogue) { EXPECT_THAT(Refreshed(), IsEmpty()); }
+TEST_F(WholeRefreshTest, EmptyLocationsLeaveOnlyTheSystemsServices) {
+  AutorunList list;
+  RefreshAutorunList(list);
+  EXPECT_THAT(Sources(list), ElementsAre(L"SERV"));
+}
+
+// A Task Scheduler that cannot be reached ends the refresh: what the Startup folders and Run
+// keys gave stays, the services are not read, and the error goes on to the caller.
+TEST_F(WholeRefreshTest, AnErrorFromTheTaskSourceEndsTheRefreshThere) {
+  SeedFoldersAndRunKeys();
+  for (const wchar_t* call : {L"CreateInstance", L"Connect"}) {
+    scheduler_.FailAt(call, HRESULT_FROM_WIN32(ERROR_SERVICE_NOT_ACTIVE));
+    AutorunList list;
+    EXPECT_THROW(RefreshAutorunList(list), Error);
+    EXPECT_THAT(Captions(list), ElementsAre(L"CommonFile", L"UserFile", L"Machine", L"Machine32", L"UserRun"));
+  }
+}
 
 TEST(SourceKindOf, TellsTheFourKindsApartWithoutRegardToCase) {
   EXPECT_EQ(SourceKindOf(L"FILE"), SourceKind::StartupFile);

@@ -1,5 +1,7 @@
 #include "support/autorun_locations.h"
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include "support/test_support.h"
@@ -7,6 +9,12 @@
 namespace quorvane::test {
 
 namespace {
+
+ULONGLONG Now() {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  return (ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+}
 
 std::wstring FolderOf(int csidl) {
   wchar_t path[MAX_PATH + 1] = {};
@@ -18,6 +26,20 @@ std::wstring FolderOf(int csidl) {
 
 std::wstring CommonStartupFolder() { return FolderOf(CSIDL_COMMON_STARTUP); }
 std::wstring UserStartupFolder() { return FolderOf(CSIDL_STARTUP); }
+std::wstring BackupFolder() { return FolderOf(CSIDL_COMMON_APPDATA) + L"\\Quorvane\\Backup"; }
+
+void ExpectApprovedValue(HKEY root, const std::wstring& key, const std::wstring& name, BYTE state) {
+  DWORD type = REG_NONE;
+  const std::vector<BYTE> data = RawValueBytes(root, key, name, &type);
+  ASSERT_EQ(data.size(), 12u) << "StartupApproved value " << testing::PrintToString(key + L"\\" + name);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+  EXPECT_THAT(std::vector<BYTE>(data.begin(), data.begin() + 4), testing::ElementsAre(state, 0, 0, 0));
+  ULONGLONG written = 0;
+  for (int i = 11; i >= 4; --i) written = (written << 8) | data[i];
+  constexpr ULONGLONG kSecond = 10'000'000;
+  EXPECT_LE(written, Now() + kSecond);
+  EXPECT_GE(written, Now() - 5 * kSecond);
+}
 
 void ResetAutorunLocations() {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
@@ -31,6 +53,7 @@ void ResetAutorunLocations() {
     CreateDirectoryW(folder.c_str(), nullptr);
     EmptyFolder(folder);
   }
+  EmptyFolder(BackupFolder());
 }
 
 }  // namespace quorvane::test

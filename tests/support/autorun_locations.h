@@ -1,5 +1,6 @@
 // The places the catalogue reads, in the test prefix: the three Run keys, the StartupApproved
-// keys and the two Startup folders. Tests that seed them clear them before and after.
+// keys, the two Startup folders and the backup folder. Tests that seed them clear them before
+// and after.
 #pragma once
 
 #include <windows.h>
@@ -18,9 +19,18 @@ inline constexpr wchar_t kApprovedFolder[] =
 
 std::wstring CommonStartupFolder();
 std::wstring UserStartupFolder();
+// Where switching off on Windows before 10 keeps what it takes away.
+std::wstring BackupFolder();
+
+// The StartupApproved value as a switch writes it: 12 bytes of type REG_BINARY, the state
+// byte, three zeros, and a UTC FILETIME within a few seconds of now. Fails the running test
+// otherwise.
+inline constexpr BYTE kOn = 2;
+inline constexpr BYTE kOff = 3;
+void ExpectApprovedValue(HKEY root, const std::wstring& key, const std::wstring& name, BYTE state);
 
 // Puts the locations back as a new prefix has them: both machine Run keys empty, no user Run
-// key, no StartupApproved keys, both Startup folders empty.
+// key, no StartupApproved keys, both Startup folders empty, no backups.
 void ResetAutorunLocations();
 
 }  // namespace quorvane::test

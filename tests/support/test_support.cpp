@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <stdexcept>
 
 #include "common/scoped.h"
@@ -50,7 +51,64 @@ ScopedFile InheritableFile(const std::wstring& path) {
   return file;
 }
 
+ScopedServiceHandle OpenTestService(const std::wstring& name, DWORD access) {
+  const ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  ScopedServiceHandle service(manager ? OpenServiceW(manager.Get(), name.c_str(), access) : nullptr);
+  if (!service) throw std::runtime_error("cannot open the service " + ToUtf8(name));
+  return service;
+}
+
 }  // namespace
+
+ProgramAsWindowsVersion::ProgramAsWindowsVersion(const std::wstring& program, const std::wstring& version) {
+  const std::wstring stem = program.substr(0, program.rfind(L'.'));
+  const std::wstring fileName = stem + L"-" + version + L"-" + UniqueSuffix() + L".exe";
+  path_ = folder_.File(fileName);
+  if (!CopyFileW(ProgramBesideTest(program).c_str(), path_.c_str(), TRUE)) {
+    throw std::runtime_error("cannot copy " + ToUtf8(program));
+  }
+  settingsKey_ = L"Software\\Wine\\AppDefaults\\" + fileName;
+  SetStringValue(HKEY_CURRENT_USER, settingsKey_, L"Version", version);
+}
+
+ProgramAsWindowsVersion::~ProgramAsWindowsVersion() { DeleteRawTree(HKEY_CURRENT_USER, settingsKey_); }
+
+TestService::TestService(DWORD startType, const std::wstring& commandLine)
+    : name_(L"QuorvaneTest-" + UniqueSuffix()), displayName_(L"Quorvane test service " + name_) {
+  const ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+  const ScopedServiceHandle service(manager ? CreateServiceW(manager.Get(), name_.c_str(), displayName_.c_str(),
+                                                             SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, startType,
+                                                             SERVICE_ERROR_IGNORE, commandLine.c_str(), nullptr,
+                                                             nullptr, nullptr, nullptr, nullptr)
+                                            : nullptr);
+  if (!service) throw std::runtime_error("cannot create a service: error " + std::to_string(GetLastError()));
+}
+
+TestService::~TestService() {
+  const ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  const ScopedServiceHandle service(manager ? OpenServiceW(manager.Get(), name_.c_str(), DELETE) : nullptr);
+  if (service) DeleteService(service.Get());
+}
+
+DWORD TestService::StartType() const {
+  const ScopedServiceHandle service = OpenTestService(name_, SERVICE_QUERY_CONFIG);
+  DWORD needed = 0;
+  QueryServiceConfigW(service.Get(), nullptr, 0, &needed);
+  std::vector<std::uint64_t> buffer(needed / sizeof(std::uint64_t) + 1);
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+  if (!QueryServiceConfigW(service.Get(), config, static_cast<DWORD>(buffer.size() * sizeof(std::uint64_t)), &needed)) {
+    throw std::runtime_error("cannot read the configuration of " + ToUtf8(name_));
+  }
+  return config->dwStartType;
+}
+
+void TestService::SetStartType(DWORD startType) const {
+  const ScopedServiceHandle service = OpenTestService(name_, SERVICE_CHANGE_CONFIG);
+  if (!ChangeServiceConfigW(service.Get(), SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
+                            nullptr, nullptr, nullptr, nullptr)) {
+    throw std::runtime_error("cannot change the start type of " + ToUtf8(name_));
+  }
+}
 
 ScratchKey::ScratchKey(HKEY root) : root_(root), path_(L"Software\\QuorvaneTests\\" + UniqueSuffix()) {
   CreateOrOpenRawKey(root_, path_);
@@ -180,6 +238,22 @@ std::wstring ProgramBesideTest(const std::wstring& fileName) {
   GetModuleFileNameW(nullptr, module, MAX_PATH + 1);
   std::wstring path = module;
   return path.substr(0, path.find_last_of(L'\\') + 1) + fileName;
+}
+
+std::wstring QuotedArgument(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(2 * backslashes, L'\\');
+  return quoted + L'"';
 }
 
 ProcessResult RunProcess(const std::wstring& commandLine) {

@@ -43,6 +43,44 @@ class TempFolder {
   std::wstring path_;
 };
 
+// A copy of a program beside the test, under a name of its own, that Wine runs as the given
+// Windows version ("win7", "win10") through its per-program settings, whatever the prefix
+// says. The copy and the setting go when the owner does.
+class ProgramAsWindowsVersion {
+ public:
+  ProgramAsWindowsVersion(const std::wstring& program, const std::wstring& version);
+  ~ProgramAsWindowsVersion();
+  ProgramAsWindowsVersion(const ProgramAsWindowsVersion&) = delete;
+  ProgramAsWindowsVersion& operator=(const ProgramAsWindowsVersion&) = delete;
+
+  const std::wstring& Path() const { return path_; }
+
+ private:
+  TempFolder folder_;
+  std::wstring settingsKey_;
+  std::wstring path_;
+};
+
+// A Win32 service of one test's own, created through the Service Control Manager and deleted
+// when the test ends. Tests that make them hold the services lock.
+class TestService {
+ public:
+  TestService(DWORD startType, const std::wstring& commandLine);
+  ~TestService();
+  TestService(const TestService&) = delete;
+  TestService& operator=(const TestService&) = delete;
+
+  const std::wstring& Name() const { return name_; }
+  const std::wstring& DisplayName() const { return displayName_; }
+  // As the Service Control Manager has it now.
+  DWORD StartType() const;
+  void SetStartType(DWORD startType) const;
+
+ private:
+  std::wstring name_;
+  std::wstring displayName_;
+};
+
 // Registry values written and read with the raw API, independent of the code under test.
 void SetRawValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
                  std::size_t size);
@@ -67,6 +105,10 @@ void EmptyFolder(const std::wstring& folder);
 
 // A program's path beside the running test executable.
 std::wstring ProgramBesideTest(const std::wstring& fileName);
+
+// One argument for a command line, quoted so that the program's argument parsing gives it back
+// unchanged: backslashes before a quote, and at the end, are doubled.
+std::wstring QuotedArgument(const std::wstring& argument);
 
 struct ProcessResult {
   DWORD exitCode = 0;
