@@ -22,7 +22,9 @@ void ReleaseFolderPlaceholders();
 std::wstring ExpandPlaceholder(std::wstring_view text);
 std::wstring ResolveTarget(std::wstring_view commandLine);
 
-// Hands an address or a path to the shell to open. Failures are not reported.
+// Hands an address or a path to the shell to open. Web addresses go to the desktop shell where
+// there is one, so that the browser runs as the logged-on user even though this program runs
+// elevated. Failures are not reported.
 void ShellOpen(const std::wstring& target);
 
 }  // namespace quorvane

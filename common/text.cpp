@@ -141,6 +141,13 @@ std::vector<std::wstring> SplitLines(std::wstring_view text) {
   return lines;
 }
 
+bool IsWebAddress(std::wstring_view text) {
+  for (std::wstring_view scheme : {std::wstring_view(L"http://"), std::wstring_view(L"https://")}) {
+    if (text.size() > scheme.size() && StartsWithIgnoreAsciiCase(text, scheme)) return true;
+  }
+  return false;
+}
+
 std::string ToUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());

@@ -28,6 +28,10 @@ bool ContainsIgnoreAsciiCase(std::wstring_view text, std::wstring_view needle);
 // starts no further line, so an empty text has no lines.
 std::vector<std::wstring> SplitLines(std::wstring_view text);
 
+// True for an absolute http:// or https:// address with something after the scheme; the
+// scheme's letters in any case.
+bool IsWebAddress(std::wstring_view text);
+
 // UTF-8 and the program's wide strings (UTF-16 on Windows). Ill-formed input, such as a lone
 // surrogate or a broken byte sequence, becomes U+FFFD, as the Windows conversions do.
 std::string ToUtf8(std::wstring_view text);

@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <optional>
+#include <stdexcept>
+#include <utility>
+
+#include "common/text.h"
 #include "support/test_support.h"
 
 namespace quorvane {
@@ -41,19 +46,69 @@ TEST(FolderPlaceholders, HoldsTheNineRowsOfThisSystemInOrder) {
   EXPECT_EQ(ResolveTarget(L"%ProgramFiles%\\a.exe"), L"%ProgramFiles%\\a.exe");
 }
 
+// The probe copied into a folder of the test's own; what it reports once the shell started it.
+class OpenProbe {
+ public:
+  OpenProbe() {
+    if (!CopyFileW(test::ProgramBesideTest(L"open_probe.exe").c_str(), path_.c_str(), TRUE)) {
+      throw std::runtime_error("cannot copy the probe");
+    }
+  }
+  ~OpenProbe() {
+    // Let the probe end before its folder is removed.
+    for (int i = 0; i < 100 && !DeleteFileW(path_.c_str()); ++i) Sleep(50);
+  }
+  const std::wstring& Path() const { return path_; }
+
+  // The process that started the probe and the command line it got, once it has run.
+  std::optional<std::pair<DWORD, std::wstring>> Report() const {
+    const std::wstring marker = path_ + L".opened";
+    for (int i = 0; i < 200 && !FileExists(marker); ++i) Sleep(50);
+    if (!FileExists(marker)) return std::nullopt;
+    Sleep(100);  // the probe writes and closes the file right after creating it
+    const std::string bytes = test::ReadFileBytes(marker);
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    const auto lineBreak = text.find(L'\n');
+    return std::pair{static_cast<DWORD>(std::stoul(text.substr(0, lineBreak))), text.substr(lineBreak + 1)};
+  }
+
+ private:
+  test::TempFolder folder_;
+  std::wstring path_ = folder_.File(L"open probe.exe");
+};
+
 // The shell starts a program that it is handed, here one whose path has blanks.
-TEST(ShellOpen, HandsThePathToTheShell) {
-  test::TempFolder folder;
-  const std::wstring probe = folder.File(L"open probe.exe");
-  ASSERT_TRUE(CopyFileW(test::ProgramBesideTest(L"open_probe.exe").c_str(), probe.c_str(), TRUE));
+TEST(ShellOpen, HandsAPathToTheShell) {
+  OpenProbe probe;
+  ShellOpen(probe.Path());
+  const auto report = probe.Report();
+  ASSERT_TRUE(report.has_value());
+  EXPECT_EQ(report->first, GetCurrentProcessId());
+}
 
-  ShellOpen(probe);
+// A web address goes to the desktop shell, which starts the browser as itself: here the
+// probe, registered for the test as what opens http addresses, and started by the shell's
+// process. (Wine reads the classes of the machine only, so the handler goes there.)
+TEST(ShellOpen, HandsWebAddressesToTheDesktopShell) {
+  OpenProbe probe;
+  const std::wstring command = L"Software\\Classes\\http\\shell\\open\\command";
+  const std::vector<BYTE> browser = test::RawValueBytes(HKEY_LOCAL_MACHINE, command, L"");
+  test::SetStringValue(HKEY_LOCAL_MACHINE, command, L"", L"\"" + probe.Path() + L"\" \"%1\"");
+  ShellOpen(L"http://info.example.test/entry/hkcu/tool");
+  const auto report = probe.Report();
+  test::SetRawValue(HKEY_LOCAL_MACHINE, command, L"", REG_SZ, browser.data(), browser.size());
+  ASSERT_TRUE(report.has_value());
+  EXPECT_NE(report->first, GetCurrentProcessId());
+  EXPECT_THAT(report->second, testing::HasSubstr(L"http://info.example.test/entry/hkcu/tool"));
+}
 
-  const std::wstring marker = probe + L".opened";
-  for (int i = 0; i < 200 && !FileExists(marker); ++i) Sleep(50);
-  EXPECT_TRUE(FileExists(marker));
-  // Let the probe end before its folder is removed.
-  for (int i = 0; i < 100 && !DeleteFileW(probe.c_str()); ++i) Sleep(50);
+TEST(IsWebAddress, TakesOnlyAbsoluteHttpAndHttpsAddresses) {
+  EXPECT_TRUE(IsWebAddress(L"https://update.example.test/q.exe"));
+  EXPECT_TRUE(IsWebAddress(L"HTTP://x"));
+  for (const wchar_t* text : {L"http://", L"https:", L"file:///C:/Windows/notepad.exe", L"C:\\Windows\\notepad.exe",
+                              L" http://x", L"javascript:alert(1)", L"ftp://x", L"\\\\server\\share", L""}) {
+    EXPECT_FALSE(IsWebAddress(text)) << testing::PrintToString(std::wstring(text));
+  }
 }
 
 }  // namespace
