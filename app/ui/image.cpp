@@ -1,0 +1,159 @@
+#include "app/ui/image.h"
+
+#include <wincodec.h>
+
+#include <cwctype>
+#include <vector>
+
+#include "common/scoped.h"
+#include "common/text.h"
+
+namespace quorvane::ui {
+
+namespace {
+
+struct ResourceSearch {
+  std::wstring prefix;
+  std::map<int, std::wstring> steps;
+};
+
+BOOL CALLBACK CollectStep(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR context) {
+  if (IS_INTRESOURCE(name)) return TRUE;
+  auto& search = *reinterpret_cast<ResourceSearch*>(context);
+  const std::wstring_view text(name);
+  if (!StartsWithIgnoreAsciiCase(text, search.prefix)) return TRUE;
+  const std::wstring_view digits = text.substr(search.prefix.size());
+  if (digits.empty() || digits.size() > 4) return TRUE;
+  int dpi = 0;
+  for (wchar_t digit : digits) {
+    if (!std::iswdigit(digit)) return TRUE;
+    dpi = dpi * 10 + (digit - L'0');
+  }
+  if (dpi > 0) search.steps[dpi] = std::wstring(text);
+  return TRUE;
+}
+
+std::map<int, std::wstring> FindSteps(const std::wstring& base) {
+  ResourceSearch search{base + L"_", {}};
+  EnumResourceNamesW(GetModuleHandleW(nullptr), RT_RCDATA, CollectStep, reinterpret_cast<LONG_PTR>(&search));
+  return search.steps;
+}
+
+std::string_view ResourceBytes(const std::wstring& name) {
+  const HMODULE module = GetModuleHandleW(nullptr);
+  const HRSRC found = FindResourceW(module, name.c_str(), RT_RCDATA);
+  const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  if (!data) return {};
+  return {static_cast<const char*>(data), SizeofResource(module, found)};
+}
+
+// Decodes the PNG and scales it to the size, into a top-down premultiplied BGRA bitmap.
+ScopedBitmap DecodeScaled(std::string_view png, SIZE size) {
+  const ScopedComInit com;
+  ComPtr<IWICImagingFactory> factory;
+  if (!com || png.empty() ||
+      FAILED(CoCreateInstance(CLSID_WICImagingFactory1, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                              reinterpret_cast<void**>(factory.Put())))) {
+    return {};
+  }
+  ComPtr<IWICStream> stream;
+  ComPtr<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  ComPtr<IWICBitmapScaler> scaler;
+  ComPtr<IWICFormatConverter> converter;
+  if (FAILED(factory->CreateStream(stream.Put())) ||
+      FAILED(stream->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(png.data())),
+                                          static_cast<DWORD>(png.size()))) ||
+      FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())) ||
+      FAILED(decoder->GetFrame(0, frame.Put())) || FAILED(factory->CreateBitmapScaler(scaler.Put())) ||
+      FAILED(scaler->Initialize(frame.Get(), static_cast<UINT>(size.cx), static_cast<UINT>(size.cy),
+                                WICBitmapInterpolationModeFant)) ||
+      FAILED(factory->CreateFormatConverter(converter.Put())) ||
+      FAILED(converter->Initialize(scaler.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0,
+                                   WICBitmapPaletteTypeCustom))) {
+    return {};
+  }
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = size.cx;
+  info.bmiHeader.biHeight = -size.cy;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* pixels = nullptr;
+  ScopedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+  const UINT stride = static_cast<UINT>(size.cx) * 4;
+  if (!bitmap || FAILED(converter->CopyPixels(nullptr, stride, stride * static_cast<UINT>(size.cy),
+                                              static_cast<BYTE*>(pixels)))) {
+    return {};
+  }
+  return bitmap;
+}
+
+}  // namespace
+
+int ChooseDpiStep(const std::map<int, std::wstring>& steps, int dpi) {
+  if (steps.empty()) return 0;
+  const auto atOrAbove = steps.lower_bound(dpi);
+  return atOrAbove != steps.end() ? atOrAbove->first : steps.rbegin()->first;
+}
+
+Image::Image(Component& owner, Control& parent, std::wstring resourceBase)
+    : Control(owner, &parent), resourceBase_(std::move(resourceBase)), steps_(FindSteps(resourceBase_)) {
+  CreateHandle(OwnWindowClass(), WS_VISIBLE);
+}
+
+void Image::Render() {
+  const RECT client = ClientRect();
+  const SIZE size{client.right, client.bottom};
+  shownStep_ = ChooseDpiStep(steps_, Dpi());
+  if (size.cx <= 0 || size.cy <= 0 || shownStep_ == 0) {
+    rendered_.Reset();
+    return;
+  }
+  rendered_ = DecodeScaled(ResourceBytes(steps_.at(shownStep_)), size);
+  renderedSize_ = size;
+  Invalidate();
+}
+
+void Image::OnDpiChanged() { Render(); }
+
+void Image::Paint(HDC dc) const {
+  PaintBackground(dc);
+  if (!rendered_) return;
+  const HDC source = CreateCompatibleDC(dc);
+  {
+    const SelectedObject selected(source, rendered_.Get());
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, 0, 0, renderedSize_.cx, renderedSize_.cy, source, 0, 0, renderedSize_.cx, renderedSize_.cy, blend);
+  }
+  DeleteDC(source);
+}
+
+std::optional<LRESULT> Image::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      Render();
+      return Control::OnMessage(message, wParam, lParam);
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      const HDC dc = BeginPaint(Handle(), &paint);
+      Paint(dc);
+      EndPaint(Handle(), &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_LBUTTONUP:
+      if (OnClick) OnClick(*this);
+      return 0;
+    default:
+      return Control::OnMessage(message, wParam, lParam);
+  }
+}
+
+}  // namespace quorvane::ui

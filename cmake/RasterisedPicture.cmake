@@ -1,0 +1,31 @@
+# quorvane_rasterised_picture(NAME SVG file BASE name WIDTH w HEIGHT h)
+# Renders the SVG at build time for each dpi step, at its design size (w x h at 96 dpi)
+# scaled to the step, and adds the object library NAME that carries the renderings as PNG
+# resources named BASE_<dpi>. The window layer's Image control picks the one for its dpi.
+set(QUORVANE_DPI_STEPS 96 120 144 168 192 240 288 384)
+find_program(QUORVANE_RSVG_CONVERT rsvg-convert)
+
+function(quorvane_rasterised_picture name)
+  cmake_parse_arguments(PARSE_ARGV 1 PICTURE "" "SVG;BASE;WIDTH;HEIGHT" "")
+  if(NOT QUORVANE_RSVG_CONVERT)
+    message(FATAL_ERROR "rsvg-convert not found: install librsvg2-bin (scripts/install-deps)")
+  endif()
+  set(script_lines "")
+  set(renderings "")
+  foreach(dpi IN LISTS QUORVANE_DPI_STEPS)
+    math(EXPR width "(${PICTURE_WIDTH} * ${dpi} + 48) / 96")
+    math(EXPR height "(${PICTURE_HEIGHT} * ${dpi} + 48) / 96")
+    set(png ${CMAKE_CURRENT_BINARY_DIR}/${PICTURE_BASE}_${dpi}.png)
+    add_custom_command(OUTPUT ${png}
+      COMMAND ${QUORVANE_RSVG_CONVERT} --width ${width} --height ${height} --format png -o ${png} ${PICTURE_SVG}
+      DEPENDS ${PICTURE_SVG} VERBATIM)
+    list(APPEND renderings ${png})
+    string(APPEND script_lines "${PICTURE_BASE}_${dpi} RCDATA \"${png}\"\n")
+  endforeach()
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}.rc)
+  file(CONFIGURE OUTPUT ${script} CONTENT "${script_lines}")
+  add_custom_target(${name}_renderings DEPENDS ${renderings})
+  add_library(${name} OBJECT ${script})
+  add_dependencies(${name} ${name}_renderings)
+  set_source_files_properties(${script} PROPERTIES OBJECT_DEPENDS "${renderings}")
+endfunction()
