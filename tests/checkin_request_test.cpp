@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <wincrypt.h>
+
 #include <cwctype>
 
 #include "app/translation/translation.h"
@@ -111,6 +113,69 @@ TEST_F(ServerRequest, FailsForAnEndpointThatIsNoHttpAddress) {
     EXPECT_FALSE(GetServerText({{L"User-Version", L"1.0.2.0"}}, body)) << ToUtf8(endpoint);
   }
   EXPECT_EQ(body, kUntouched);
+}
+
+// The HTTPS server that the test run starts (tests/helpers/tls-server): its certificate for
+// "localhost" comes from an authority that has signed itself and that nobody trusts.
+class HttpsEndpoint : public testing::Test {
+ protected:
+  static std::wstring ServerFile(const char* name) { return FromUtf8(QUORVANE_TLS_SERVER_DIR) + L"/" + FromUtf8(name); }
+  void SetUp() override {
+    const std::string port = test::ReadFileBytes(ServerFile("port"));
+    url = L"https://localhost:" + FromUtf8(port.substr(0, port.find_first_of("\r\n"))) + L"/api.init.php";
+    SetCheckInSettings(url, 10);
+  }
+  // The request from a fresh process, which reads the trusted certificates anew.
+  test::ProcessResult RequestFromNewProcess() const {
+    return test::RunProcess(L"\"" + test::ProgramBesideTest(L"https_probe.exe") + L"\" " + url);
+  }
+
+  std::wstring url;
+};
+
+// Puts the authority into the machine's trusted roots for as long as it lives.
+class TrustedAuthority {
+ public:
+  explicit TrustedAuthority(const std::string& der)
+      : store_(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT")) {
+    if (!store_ || !CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                                     static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING,
+                                                     &added_)) {
+      throw std::runtime_error("cannot trust the test server's authority");
+    }
+    // The store keeps its changes to itself until they are committed.
+    CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+  }
+  ~TrustedAuthority() {
+    CertDeleteCertificateFromStore(added_);
+    CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+    CertCloseStore(store_, 0);
+  }
+  TrustedAuthority(const TrustedAuthority&) = delete;
+  TrustedAuthority& operator=(const TrustedAuthority&) = delete;
+
+ private:
+  HCERTSTORE store_;
+  PCCERT_CONTEXT added_ = nullptr;
+};
+
+// The program never accepts a certificate that the system does not trust: such an endpoint is
+// a failed attempt. Once the authority is trusted, the same request is answered, which shows
+// that nothing but trust stood in the way.
+TEST_F(HttpsEndpoint, IsAFailedAttemptWhileItsCertificateIsNotTrusted) {
+  std::wstring body = kUntouched;
+  EXPECT_FALSE(GetServerText({{L"User-Version", L"1.0.2.0"}}, body));
+  EXPECT_EQ(body, kUntouched);
+  EXPECT_EQ(RequestFromNewProcess().exitCode, 1u);
+
+  {
+    const TrustedAuthority trusted(test::ReadFileBytes(ServerFile("ca.der")));
+    const test::ProcessResult answered = RequestFromNewProcess();
+    EXPECT_EQ(answered.exitCode, 0u);
+    EXPECT_EQ(answered.output, "{\"tls\":\"ok\"}");
+  }
+  // The prefix trusts the authority no longer.
+  EXPECT_EQ(RequestFromNewProcess().exitCode, 1u);
 }
 
 TEST(GetAppVersion, PutsTheFourVersionNumbersIntoTheFormat) {
