@@ -61,6 +61,12 @@ void StatusBar::UpdatePanels() {
 }
 
 // The control paints into the device context that WM_PAINT hands it, when it is given one.
+void StatusBar::PaintInto(HDC dc) {
+  const RECT client = ClientRect();
+  FillRect(dc, &client, BackgroundBrush());
+  DefaultProc(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+}
+
 void StatusBar::PaintBuffered() {
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(Handle(), &paint);
@@ -69,8 +75,7 @@ void StatusBar::PaintBuffered() {
   {
     const ScopedBitmap bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
     const SelectedObject selected(memory, bitmap.Get());
-    FillRect(memory, &client, BackgroundBrush());
-    DefaultProc(WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
+    PaintInto(memory);
     BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
   }
   DeleteDC(memory);
@@ -86,6 +91,10 @@ std::optional<LRESULT> StatusBar::OnMessage(UINT message, WPARAM wParam, LPARAM 
     case WM_ERASEBKGND:
       if (doubleBuffered_) return 1;
       break;
+    // Not every version of the control draws itself for WM_PRINTCLIENT.
+    case WM_PRINTCLIENT:
+      PaintInto(reinterpret_cast<HDC>(wParam));
+      return 0;
     default:
       break;
   }

@@ -41,6 +41,7 @@ class StatusBar : public Control {
 
  private:
   void UpdatePanels();
+  void PaintInto(HDC dc);
   void PaintBuffered();
 
   std::vector<StatusPanel> panels_;
