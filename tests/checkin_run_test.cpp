@@ -20,6 +20,7 @@
 #include "app/ui/form.h"
 #include "checkin/server_request.h"
 #include "checkin/update_notice.h"
+#include "common/error.h"
 #include "common/text.h"
 #include "support/checkin_server.h"
 #include "support/client_identity.h"
@@ -349,6 +350,47 @@ TEST_F(CheckInRun, WithoutCallbackReturnsOnlyWhenTheReplyHasBeenHandled) {
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(bar->Hint(), L"https://example.com/news");
   EXPECT_THAT(probe.Opened(), IsEmpty());
+}
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId() || ClassOf(window) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// Waits for a message box of this process, closes it, and gives its text.
+std::wstring CloseMessageBox() {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    HWND found = nullptr;
+    EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
+    if (found) {
+      wchar_t text[256] = {};
+      GetDlgItemTextW(found, 0xFFFF, text, 256);
+      PostMessageW(found, WM_COMMAND, IDOK, 0);
+      return text;
+    }
+    Sleep(20);
+  }
+  return L"(no message box)";
+}
+
+// An error of the callback, such as one of loading the list, is an error of the program like
+// any that escapes an event handler: it is shown, and the program goes on.
+TEST_F(CheckInRun, AnErrorOfTheCallbackGoesToTheProgramsErrorHandling) {
+  server.SetStandingAnswer(test::Reply(200, "{}"));
+  std::atomic<bool> closed{false};
+  std::wstring shown;
+  std::thread user([&] {
+    shown = CloseMessageBox();
+    closed = true;
+  });
+  CheckUpdate(server.Url(), [](bool, const std::wstring&) { throw Error(L"The Task Scheduler service is not running."); },
+              10, kShortWait);
+  EXPECT_TRUE(ProcessMessagesUntil([&] { return closed.load(); }, 20000));
+  user.join();
+  EXPECT_EQ(shown, L"The Task Scheduler service is not running.");
 }
 
 // ----- The reply handling
