@@ -59,6 +59,7 @@ void GrowForExtras(ui::Form& dialog, int offset) {
   dialog.SetClientSize(client.cx, client.cy + (40 - offset));
 }
 
+// One screen pixel high at any dpi, and placed in screen pixels as well.
 void PlaceSeparator(ui::Form& dialog, int offset) {
   const SIZE window = WindowSize(dialog);
   ui::Shape& separator = ui::Component::Create<ui::Shape>(dialog, dialog);
