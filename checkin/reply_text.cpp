@@ -101,4 +101,8 @@ std::wstring JsonUnescape(std::wstring_view value) {
   return result;
 }
 
+std::wstring ReplyString(std::wstring_view source, std::wstring_view key) {
+  return JsonUnescape(ExtractBetween(source, L"\"" + std::wstring(key) + L"\":\"", L"\""));
+}
+
 }  // namespace quorvane

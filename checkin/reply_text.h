@@ -23,4 +23,8 @@ std::wstring ExtractBetween(std::wstring_view source, std::wstring_view startTag
 // never the rest of the value.
 std::wstring JsonUnescape(std::wstring_view value);
 
+// The decoded value of the string key in source: found as `"key":"` up to its closing quote by
+// ExtractBetween, then decoded by JsonUnescape. Empty when the key is absent.
+std::wstring ReplyString(std::wstring_view source, std::wstring_view key);
+
 }  // namespace quorvane

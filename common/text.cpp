@@ -83,6 +83,17 @@ char32_t DecodeUtf8(std::string_view bytes, std::size_t& pos) {
   return c;
 }
 
+bool IsAddressCharacter(wchar_t c) {
+  if (c <= 32 || c == 127) return false;
+  if (c >= 0x80 && c < 0xA0) return false;
+  return std::wstring_view(L"\"<>\\^`{|}").find(c) == std::wstring_view::npos;
+}
+
+// The address after its scheme must start with a host, not with the path, query or fragment.
+bool StartsWithHost(std::wstring_view rest) {
+  return !rest.empty() && std::wstring_view(L"/?#").find(rest.front()) == std::wstring_view::npos;
+}
+
 }  // namespace
 
 std::wstring Trim(std::wstring_view text) {
@@ -142,8 +153,11 @@ std::vector<std::wstring> SplitLines(std::wstring_view text) {
 }
 
 bool IsWebAddress(std::wstring_view text) {
-  for (std::wstring_view scheme : {std::wstring_view(L"http://"), std::wstring_view(L"https://")}) {
-    if (text.size() > scheme.size() && StartsWithIgnoreAsciiCase(text, scheme)) return true;
+  for (const wchar_t c : text) {
+    if (!IsAddressCharacter(c)) return false;
+  }
+  for (const std::wstring_view scheme : {std::wstring_view(L"http://"), std::wstring_view(L"https://")}) {
+    if (StartsWithIgnoreAsciiCase(text, scheme)) return StartsWithHost(text.substr(scheme.size()));
   }
   return false;
 }

@@ -28,8 +28,10 @@ bool ContainsIgnoreAsciiCase(std::wstring_view text, std::wstring_view needle);
 // starts no further line, so an empty text has no lines.
 std::vector<std::wstring> SplitLines(std::wstring_view text);
 
-// True for an absolute http:// or https:// address with something after the scheme; the
-// scheme's letters in any case.
+// True for an absolute http:// or https:// address (scheme in any letter case) with a host,
+// made of characters that an address may hold. Blanks, control characters and the characters
+// that an address never holds unescaped (" < > \ ^ ` { | }) are refused: the shell puts the
+// address into a browser's command line, where a quote would end the argument.
 bool IsWebAddress(std::wstring_view text);
 
 // UTF-8 and the program's wide strings (UTF-16 on Windows). Ill-formed input, such as a lone

@@ -8,7 +8,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include "common/text.h"
 #include "support/test_support.h"
 
 namespace quorvane {
@@ -100,15 +99,6 @@ TEST(ShellOpen, HandsWebAddressesToTheDesktopShell) {
   ASSERT_TRUE(report.has_value());
   EXPECT_NE(report->first, GetCurrentProcessId());
   EXPECT_THAT(report->second, testing::HasSubstr(L"http://info.example.test/entry/hkcu/tool"));
-}
-
-TEST(IsWebAddress, TakesOnlyAbsoluteHttpAndHttpsAddresses) {
-  EXPECT_TRUE(IsWebAddress(L"https://update.example.test/q.exe"));
-  EXPECT_TRUE(IsWebAddress(L"HTTP://x"));
-  for (const wchar_t* text : {L"http://", L"https:", L"file:///C:/Windows/notepad.exe", L"C:\\Windows\\notepad.exe",
-                              L" http://x", L"javascript:alert(1)", L"ftp://x", L"\\\\server\\share", L""}) {
-    EXPECT_FALSE(IsWebAddress(text)) << testing::PrintToString(std::wstring(text));
-  }
 }
 
 }  // namespace

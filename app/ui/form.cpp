@@ -38,6 +38,11 @@ Form::Form(Component& owner) : Control(owner, nullptr) {
   CreateFormWindow(mainForm ? mainForm->Handle() : nullptr);
 }
 
+Form::Form(Standalone) {
+  const Form* mainForm = application::MainForm();
+  CreateFormWindow(mainForm ? mainForm->Handle() : nullptr);
+}
+
 Form::~Form() {
   if (application::MainForm() == this) application::SetMainForm(nullptr);
 }

@@ -15,6 +15,10 @@ class Form : public Control {
   Form();
   // A window owned by another component, a dialog say; it stays above the main window.
   explicit Form(Component& owner);
+  // A dialog that no component owns: whoever makes it keeps it and ends it when done. Like an
+  // owned form, it stays above the main window.
+  struct Standalone {};
+  explicit Form(Standalone);
   ~Form() override;
 
   // The client area's size in design pixels.
