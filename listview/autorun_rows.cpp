@@ -79,7 +79,9 @@ void AutorunRows::DeleteRows(const std::function<bool(const TAutorunItem&)>& doo
   // One pass that closes the gaps, rather than one shift of the rows behind each deleted row.
   std::size_t kept = 0;
   for (std::size_t row = 0; row < rows_.size(); ++row) {
-    if (!deleted[row]) rows_[kept++] = std::move(rows_[row]);
+    if (deleted[row]) continue;
+    if (kept != row) rows_[kept] = std::move(rows_[row]);
+    ++kept;
   }
   rows_.resize(kept);
 }

@@ -162,7 +162,9 @@ void TFrmAutorun::ListAutorunPaintText(std::size_t row, int, ui::CellPaint& pain
 }
 
 void TFrmAutorun::ListAutorunDrawText(std::size_t, int column, ui::CellPaint& paint) const {
-  if (column == kSourceColumn) paint.fontFace = kSourceFontFace;
+  if (column != kSourceColumn) return;
+  paint.fontFace = kSourceFontFace;
+  paint.fixedPitch = true;
 }
 
 int TFrmAutorun::ListAutorunMeasureItem() const { return ui::ScaleToDpi(kRowHeight, Dpi()); }

@@ -206,22 +206,23 @@ LRESULT ListView::PaintCell(NMLVCUSTOMDRAW& draw) {
   if (OnPaintText) OnPaintText(static_cast<std::size_t>(draw.nmcd.dwItemSpec), draw.iSubItem, paint);
   if (paint.textColor != CLR_DEFAULT) draw.clrText = paint.textColor;
   // Every cell selects its font, so that a face that one cell asks for ends with that cell.
-  SelectObject(draw.nmcd.hdc, paint.fontFace.empty() ? Font() : FontWithFace(paint.fontFace));
+  SelectObject(draw.nmcd.hdc, paint.fontFace.empty() ? Font() : FontWithFace(paint.fontFace, paint.fixedPitch));
   return CDRF_NEWFONT;
 }
 
-HFONT ListView::FontWithFace(const std::wstring& face) {
+HFONT ListView::FontWithFace(const std::wstring& face, bool fixedPitch) {
   if (fontsFor_ != Font()) {
     faceFonts_.clear();
     fontsFor_ = Font();
   }
-  ScopedFont& font = faceFonts_[face];
+  ScopedFont& font = faceFonts_[{face, fixedPitch}];
   if (!font) {
     LOGFONTW logFont{};
     GetObjectW(Font(), sizeof logFont, &logFont);
     const std::size_t length = std::min(face.size(), static_cast<std::size_t>(LF_FACESIZE - 1));
     std::fill(std::begin(logFont.lfFaceName), std::end(logFont.lfFaceName), L'\0');
     std::copy_n(face.data(), length, logFont.lfFaceName);
+    if (fixedPitch) logFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
     font.Reset(CreateFontIndirectW(&logFont));
   }
   return font.Get();

@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ui/control.h"
@@ -26,6 +27,8 @@ struct CellPaint {
   COLORREF textColor = CLR_DEFAULT;
   // Another face for the list's font, in the same size and style; empty leaves the font.
   std::wstring fontFace;
+  // The face is one of fixed pitch: where the system lacks it, another of fixed pitch stands in.
+  bool fixedPitch = false;
 };
 
 class ListView : public Control {
@@ -75,14 +78,14 @@ class ListView : public Control {
   void FitAutoSizeColumn();
   void ApplyColumnWidths();
   void ShowPopupMenu(LPARAM screenPoint);
-  HFONT FontWithFace(const std::wstring& face);
+  HFONT FontWithFace(const std::wstring& face, bool fixedPitch);
 
   std::vector<int> columnWidths_;
   int autoSizeColumn_ = -1;
   ImageList* images_ = nullptr;
   PopupMenu* popupMenu_ = nullptr;
   // Fonts made for cells that ask for another face, for the list's font of fontsFor_.
-  std::map<std::wstring, ScopedFont> faceFonts_;
+  std::map<std::pair<std::wstring, bool>, ScopedFont> faceFonts_;
   HFONT fontsFor_ = nullptr;
 };
 
