@@ -363,6 +363,32 @@ TEST_F(FrmAutorunTest, IsLaidOutAsDesignedWithItsTranslatedTexts) {
   EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0)), frame_.ListIcon.Handle());
 }
 
+TEST_F(FrmAutorunTest, FollowsTheWindowsDpi) {
+  Seed();
+  frame_.LoadAutorun();
+  // What Windows sends when the window moves to a screen of 144 dpi.
+  RECT suggested{0, 0, 0, 0};
+  GetWindowRect(form_.Handle(), &suggested);
+  suggested.right = suggested.left + 594;
+  suggested.bottom = suggested.top + 573;
+  SendMessageW(form_.Handle(), ui::kDpiChangedMessage, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  ASSERT_EQ(frame_.Dpi(), 144);
+
+  const LONG width = frame_.ClientRect().right;
+  const LONG height = frame_.ClientRect().bottom;
+  EXPECT_THAT(RectInParent(frame_.PnlAutorun), IsRect(0, height - 74, width, height));
+  EXPECT_THAT(RectInParent(frame_.ChkAllList), IsRect(3, 24, 3 + 203, 24 + 26));
+  EXPECT_THAT(RectInParent(frame_.BtnAutorun), IsRect(width - 126, 12, width, 74 - 12));
+  const RECT row = RowRect(frame_.ListAutorun, 0);
+  EXPECT_EQ(row.bottom - row.top, 36);
+  EXPECT_EQ(frame_.ListIcon.PictureSize(), 24);
+  EXPECT_EQ(SendMessageW(frame_.ListAutorun.Handle(), LVM_GETCOLUMNWIDTH, 1, 0), 96);
+  // The source column's face keeps the list's new size.
+  LOGFONTW listFont{};
+  GetObjectW(frame_.ListAutorun.Font(), sizeof listFont, &listFont);
+  EXPECT_EQ(DrawCell(0, 1).font.lfHeight, listFont.lfHeight);
+}
+
 TEST_F(FrmAutorunTest, ShowsTheSeededEntriesWithTheirFilesNamesAndIcons) {
   Seed();
   frame_.LoadAutorun();
