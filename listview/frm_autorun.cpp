@@ -65,6 +65,7 @@ TFrmAutorun::TFrmAutorun(ui::Component& owner, ui::Control& parent)
   LayOut();
   TranslateComponent(this);
   SetUpList();
+  ConnectHandlers();
 }
 
 void TFrmAutorun::LoadBuiltInImages() {
@@ -81,13 +82,10 @@ void TFrmAutorun::LayOut() {
   PnlAutorun.SetHeight(49);
   PnlAutorun.SetPadding({0, 8, 0, 8});
   ChkAllList.SetBounds(2, 16, 135, 17);
-  ChkAllList.OnClick = [this](ui::Control&) { ChkAllListClick(); };
   BtnAutorun.SetAlign(ui::Align::Right);
   BtnAutorun.SetWidth(84);
   BtnAutorun.SetStyle(L"Tesmora", L"Primary", L"Outline");
   BtnAutorun.SetDrawType(ui::DrawType::RoundRect);
-  BtnAutorun.OnClick = [this](ui::Control&) { BtnAutorunClick(); };
-  BtnSave.OnClick = [this](ui::MenuItem&) { BtnSaveClick(); };
   ListAutorun.SetAlign(ui::Align::Client);
 }
 
@@ -97,17 +95,23 @@ void TFrmAutorun::SetUpList() {
   ListAutorun.AddColumn(Translate(kSource), kSourceColumnWidth);
   ListAutorun.SetAutoSizeColumn(kNameColumn);
   ListAutorun.SetPopupMenu(&Menu);
+  ListAutorun.OnMeasureRow = [this] { return ListAutorunMeasureItem(); };
+  ListAutorun.SetImages(&ListIcon);
+}
+
+void TFrmAutorun::ConnectHandlers() {
   ListAutorun.OnGetText = [this](std::size_t row, int column) { return ListAutorunGetText(row, column); };
   ListAutorun.OnGetImageIndex = [this](std::size_t row, int column) { return ListAutorunGetImageIndex(row, column); };
   ListAutorun.OnPaintText = [this](std::size_t row, int column, ui::CellPaint& paint) {
     ListAutorunPaintText(row, column, paint);
     ListAutorunDrawText(row, column, paint);
   };
-  ListAutorun.OnMeasureRow = [this] { return ListAutorunMeasureItem(); };
   ListAutorun.OnClick = [this](ui::Control&) { ListAutorunClick(); };
   ListAutorun.OnDblClick = [this](ui::Control&) { ListAutorunDblClick(); };
   ListAutorun.OnKeyDown = [this](WORD key) { return ListAutorunKeyDown(key); };
-  ListAutorun.SetImages(&ListIcon);
+  ChkAllList.OnClick = [this](ui::Control&) { ChkAllListClick(); };
+  BtnAutorun.OnClick = [this](ui::Control&) { BtnAutorunClick(); };
+  BtnSave.OnClick = [this](ui::MenuItem&) { BtnSaveClick(); };
 }
 
 // ---- Loading -----------------------------------------------------------------------------------

@@ -63,6 +63,7 @@ class TFrmAutorun final : public ui::Panel {
   void LoadBuiltInImages();
   void LayOut();
   void SetUpList();
+  void ConnectHandlers();
   FileLook LookUpFile(const std::wstring& fileName);
   // Shows the state on the button: pressed while the entry is off, and the opposite as caption.
   void ShowSwitchState(bool enabled);
