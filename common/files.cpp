@@ -46,4 +46,16 @@ void WriteFileAtomically(const std::wstring& path, std::string_view bytes) {
   }
 }
 
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+  // The attributes are the link's own: opening it reaches its target, if there is one.
+  const ScopedFile target(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION information{};
+  return target && GetFileInformationByHandle(target.Get(), &information) &&
+         !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace quorvane

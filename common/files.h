@@ -1,4 +1,4 @@
-// Whole-file reads and writes.
+// Whole-file writes and the test whether a file exists.
 #pragma once
 
 #include <string>
@@ -10,5 +10,8 @@ namespace quorvane {
 // path holds either its old content or all of the new one. Throws WinError on failure, with
 // the temporary file removed.
 void WriteFileAtomically(const std::wstring& path, std::string_view bytes);
+
+// True when a file, not a folder, is at path; a symbolic link counts when its target is a file.
+bool FileExists(const std::wstring& path);
 
 }  // namespace quorvane

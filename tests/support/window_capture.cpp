@@ -1,6 +1,9 @@
 #include "support/window_capture.h"
 
+#include <stdexcept>
+
 #include "app/ui/gdi.h"
+#include "common/files.h"
 
 namespace quorvane::test {
 
@@ -17,6 +20,96 @@ COLORREF DrawnPixel(const ui::Control& control, int x, int y) {
   }
   DeleteDC(memory);
   return colour;
+}
+
+namespace {
+
+// A 32-bit top-down bitmap to draw into, selected into a memory device context.
+class PixelCanvas {
+ public:
+  PixelCanvas(int width, int height) : dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_.Reset(CreateDIBSection(dc_, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bits_ = static_cast<std::uint32_t*>(bits);
+    count_ = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    previous_ = SelectObject(dc_, bitmap_.Get());
+  }
+  ~PixelCanvas() {
+    SelectObject(dc_, previous_);
+    DeleteDC(dc_);
+  }
+  PixelCanvas(const PixelCanvas&) = delete;
+  PixelCanvas& operator=(const PixelCanvas&) = delete;
+
+  HDC Dc() const { return dc_; }
+  std::vector<std::uint32_t> Pixels() const {
+    GdiFlush();
+    return std::vector<std::uint32_t>(bits_, bits_ + count_);
+  }
+
+ private:
+  HDC dc_;
+  ui::ScopedBitmap bitmap_;
+  std::uint32_t* bits_ = nullptr;
+  std::size_t count_ = 0;
+  HGDIOBJ previous_ = nullptr;
+};
+
+void AppendLittleEndian(std::string& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> DrawnIcon(HICON icon, int size) {
+  PixelCanvas canvas(size, size);
+  const RECT area{0, 0, size, size};
+  FillRect(canvas.Dc(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  DrawIconEx(canvas.Dc(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+  std::vector<std::uint32_t> pixels = canvas.Pixels();
+  for (std::uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+  return pixels;
+}
+
+void SaveWindowImage(HWND window, const std::wstring& path) {
+  RECT client{};
+  GetClientRect(window, &client);
+  const int width = client.right;
+  const int height = client.bottom;
+  PixelCanvas canvas(width, height);
+  const ui::WindowDC source(window);
+  if (!BitBlt(canvas.Dc(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY)) {
+    throw std::runtime_error("cannot copy the window's pixels");
+  }
+  const std::vector<std::uint32_t> pixels = canvas.Pixels();
+  const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+  const auto imageSize = static_cast<std::uint32_t>(stride * static_cast<std::size_t>(height));
+  std::string file = "BM";
+  AppendLittleEndian(file, 54 + imageSize, 4);
+  AppendLittleEndian(file, 0, 4);
+  AppendLittleEndian(file, 54, 4);
+  AppendLittleEndian(file, 40, 4);
+  AppendLittleEndian(file, static_cast<std::uint32_t>(width), 4);
+  AppendLittleEndian(file, static_cast<std::uint32_t>(height), 4);
+  AppendLittleEndian(file, 1, 2);
+  AppendLittleEndian(file, 24, 2);
+  AppendLittleEndian(file, BI_RGB, 4);
+  AppendLittleEndian(file, imageSize, 4);
+  file += std::string(16, '\0');
+  for (int row = height; row-- > 0;) {
+    std::string line;
+    for (int x = 0; x < width; ++x) AppendLittleEndian(line, pixels[static_cast<std::size_t>(row * width + x)], 3);
+    line.resize(stride, '\0');
+    file += line;
+  }
+  WriteFileAtomically(path, file);
 }
 
 }  // namespace quorvane::test
