@@ -260,8 +260,10 @@ void Control::PlaceIn(RECT& area) {
       placed = {Scale(bounds_.left), Scale(bounds_.top), Scale(bounds_.left) + width, Scale(bounds_.top) + height};
       break;
   }
+  // A moved control paints itself anew: the pixels that moving would copy along are not always
+  // what it shows at its new place.
   SetWindowPos(handle_, nullptr, placed.left, placed.top, std::max(0, Width(placed)), std::max(0, Height(placed)),
-               SWP_NOZORDER | SWP_NOACTIVATE);
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 void Control::SetVisible(bool visible) {

@@ -274,7 +274,7 @@ ProcessResult RunProcess(const std::wstring& commandLine) {
     std::wstring mutableCommandLine = commandLine;
     if (!CreateProcessW(nullptr, mutableCommandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
                         &startup, &process)) {
-      throw std::runtime_error("cannot start " + ToUtf8(commandLine));
+      throw std::runtime_error("cannot start " + ToUtf8(commandLine) + ": error " + std::to_string(GetLastError()));
     }
     const ScopedHandle processHandle(process.hProcess);
     const ScopedHandle threadHandle(process.hThread);
@@ -293,7 +293,7 @@ DWORD RunProcessInConsole(const std::wstring& commandLine) {
   std::wstring mutableCommandLine = commandLine;
   if (!CreateProcessW(nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process)) {
-    throw std::runtime_error("cannot start " + ToUtf8(commandLine));
+    throw std::runtime_error("cannot start " + ToUtf8(commandLine) + ": error " + std::to_string(GetLastError()));
   }
   const ScopedHandle processHandle(process.hProcess);
   const ScopedHandle threadHandle(process.hThread);
