@@ -18,6 +18,8 @@ bool SetProxy(const wchar_t* proxy) {
   WINHTTP_PROXY_INFO info{};
   info.dwAccessType = proxy ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_NO_PROXY;
   info.lpszProxy = const_cast<wchar_t*>(proxy);
+  // Loopback addresses stay direct: the tests' own servers on 127.0.0.1 are not behind it.
+  info.lpszProxyBypass = proxy ? const_cast<wchar_t*>(L"127.0.0.1;localhost;<local>") : nullptr;
   return WinHttpSetDefaultProxyConfiguration(&info) != FALSE;
 }
 
