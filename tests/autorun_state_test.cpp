@@ -41,22 +41,14 @@ bool NoStartupApprovedValues() {
   return true;
 }
 
-class AutorunStateTest : public testing::Test {
+class AutorunStateTest : public test::AutorunLocationsTest {
  protected:
-  static void SetUpTestSuite() { InitFolderPlaceholders(); }
-  static void TearDownTestSuite() { ReleaseFolderPlaceholders(); }
-  void SetUp() override { test::ResetAutorunLocations(); }
-  void TearDown() override { test::ResetAutorunLocations(); }
-
   static AutorunList Listed() {
     AutorunList list;
     AddStartupFolders(list);
     AddRunKeys(list);
     return list;
   }
-
-  const std::wstring common_ = test::CommonStartupFolder();
-  const std::wstring user_ = test::UserStartupFolder();
 };
 
 // ---- Windows 10 -----------------------------------------------------------------------------

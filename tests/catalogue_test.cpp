@@ -40,13 +40,8 @@ std::vector<std::wstring> Captions(const AutorunList& list) {
   return captions;
 }
 
-class CatalogueTest : public testing::Test {
+class CatalogueTest : public test::AutorunLocationsTest {
  protected:
-  static void SetUpTestSuite() { InitFolderPlaceholders(); }
-  static void TearDownTestSuite() { ReleaseFolderPlaceholders(); }
-  void SetUp() override { test::ResetAutorunLocations(); }
-  void TearDown() override { test::ResetAutorunLocations(); }
-
   // The entries of the two sources that the tests seed.
   static AutorunList Listed() {
     AutorunList list;
@@ -55,9 +50,6 @@ class CatalogueTest : public testing::Test {
     return list;
   }
   static void Touch(const std::wstring& folder, const std::wstring& name) { test::WriteFileBytes(folder + L'\\' + name, "x"); }
-
-  const std::wstring common_ = test::CommonStartupFolder();
-  const std::wstring user_ = test::UserStartupFolder();
 };
 
 // ---- Run keys ------------------------------------------------------------------------------

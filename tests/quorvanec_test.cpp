@@ -98,13 +98,8 @@ nlohmann::ordered_json ListedEntry(const std::string& from, const std::wstring& 
   return nullptr;
 }
 
-class QuorvanecTest : public testing::Test {
+class QuorvanecTest : public test::AutorunLocationsTest {
  protected:
-  static void SetUpTestSuite() { InitFolderPlaceholders(); }
-  static void TearDownTestSuite() { ReleaseFolderPlaceholders(); }
-  void SetUp() override { test::ResetAutorunLocations(); }
-  void TearDown() override { test::ResetAutorunLocations(); }
-
   // A known set of entries, one of each kind of place; values are added in name order, so that
   // any registry lists them in the same order.
   void Seed() {
@@ -118,9 +113,6 @@ class QuorvanecTest : public testing::Test {
     test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedRun32, L"Old", kSwitchedOff);
     test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Sync|Me", L"\\??\\C:\\Sync\\sync.exe -q");
   }
-
-  const std::wstring common_ = test::CommonStartupFolder();
-  const std::wstring user_ = test::UserStartupFolder();
   test::FakeTaskScheduler scheduler_;
 };
 

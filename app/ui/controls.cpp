@@ -57,9 +57,30 @@ bool CheckBox::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0
 
 void CheckBox::SetChecked(bool checked) { SendMessageW(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0); }
 
-Shape::Shape(Component& owner, Control& parent) : Control(owner, &parent) {
+PaintedControl::PaintedControl(Component& owner, Control& parent) : Control(owner, &parent) {
   CreateHandle(OwnWindowClass(), WS_VISIBLE);
 }
+
+std::optional<LRESULT> PaintedControl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      const HDC dc = BeginPaint(Handle(), &paint);
+      Paint(dc);
+      EndPaint(Handle(), &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    default:
+      return Control::OnMessage(message, wParam, lParam);
+  }
+}
+
+Shape::Shape(Component& owner, Control& parent) : PaintedControl(owner, parent) {}
 
 void Shape::SetBrushColor(COLORREF color) {
   brushColor_ = color;
@@ -78,25 +99,6 @@ void Shape::Paint(HDC dc) const {
   const SelectedObject selectedPen(dc, pen.Get());
   const RECT client = ClientRect();
   Rectangle(dc, client.left, client.top, client.right, client.bottom);
-}
-
-std::optional<LRESULT> Shape::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(Handle(), &paint);
-      Paint(dc);
-      EndPaint(Handle(), &paint);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
-    default:
-      return Control::OnMessage(message, wParam, lParam);
-  }
 }
 
 }  // namespace quorvane::ui

@@ -45,8 +45,17 @@ class CheckBox : public Control {
   void SetChecked(bool checked);
 };
 
+// A control of the program's own that draws its whole client area itself, on the screen and
+// into a device context that asks for it (WM_PRINTCLIENT).
+class PaintedControl : public Control {
+ protected:
+  PaintedControl(Component& owner, Control& parent);
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  virtual void Paint(HDC dc) const = 0;
+};
+
 // A filled rectangle with an outline, as separator lines and colour strips are drawn.
-class Shape : public Control {
+class Shape : public PaintedControl {
  public:
   Shape(Component& owner, Control& parent);
   void SetBrushColor(COLORREF color);
@@ -55,11 +64,9 @@ class Shape : public Control {
   COLORREF PenColor() const { return penColor_; }
 
  protected:
-  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc) const override;
 
  private:
-  void Paint(HDC dc) const;
-
   COLORREF brushColor_ = RGB(255, 255, 255);
   COLORREF penColor_ = RGB(0, 0, 0);
 };

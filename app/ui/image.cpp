@@ -100,9 +100,7 @@ int ChooseDpiStep(const std::map<int, std::wstring>& steps, int dpi) {
 }
 
 Image::Image(Component& owner, Control& parent, std::wstring resourceBase)
-    : Control(owner, &parent), resourceBase_(std::move(resourceBase)), steps_(FindSteps(resourceBase_)) {
-  CreateHandle(OwnWindowClass(), WS_VISIBLE);
-}
+    : PaintedControl(owner, parent), resourceBase_(std::move(resourceBase)), steps_(FindSteps(resourceBase_)) {}
 
 void Image::Render() {
   const RECT client = ClientRect();
@@ -132,28 +130,12 @@ void Image::Paint(HDC dc) const {
 }
 
 std::optional<LRESULT> Image::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_SIZE:
-      Render();
-      return Control::OnMessage(message, wParam, lParam);
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(Handle(), &paint);
-      Paint(dc);
-      EndPaint(Handle(), &paint);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
-    case WM_LBUTTONUP:
-      if (OnClick) OnClick(*this);
-      return 0;
-    default:
-      return Control::OnMessage(message, wParam, lParam);
+  if (message == WM_SIZE) Render();
+  if (message == WM_LBUTTONUP && OnClick) {
+    OnClick(*this);
+    return 0;
   }
+  return PaintedControl::OnMessage(message, wParam, lParam);
 }
 
 }  // namespace quorvane::ui

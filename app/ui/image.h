@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/ui/control.h"
+#include "app/ui/controls.h"
 
 namespace quorvane::ui {
 
-class Image : public Control {
+class Image : public PaintedControl {
  public:
   Image(Component& owner, Control& parent, std::wstring resourceBase);
 
@@ -22,10 +22,10 @@ class Image : public Control {
  protected:
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged() override;
+  void Paint(HDC dc) const override;
 
  private:
   void Render();
-  void Paint(HDC dc) const;
 
   std::wstring resourceBase_;
   std::map<int, std::wstring> steps_;  // dpi step -> resource name

@@ -5,7 +5,11 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
+
+#include "common/shell.h"
 
 namespace quorvane::test {
 
@@ -32,5 +36,18 @@ void ExpectApprovedValue(HKEY root, const std::wstring& key, const std::wstring&
 // Puts the locations back as a new prefix has them: both machine Run keys empty, no user Run
 // key, no StartupApproved keys, both Startup folders empty, no backups.
 void ResetAutorunLocations();
+
+// A test of those places: they are put back as a new prefix has them before and after each
+// test, and the program's placeholder map is filled for the whole suite.
+class AutorunLocationsTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { InitFolderPlaceholders(); }
+  static void TearDownTestSuite() { ReleaseFolderPlaceholders(); }
+  void SetUp() override { ResetAutorunLocations(); }
+  void TearDown() override { ResetAutorunLocations(); }
+
+  const std::wstring common_ = CommonStartupFolder();
+  const std::wstring user_ = UserStartupFolder();
+};
 
 }  // namespace quorvane::test
