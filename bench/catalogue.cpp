@@ -8,8 +8,8 @@
 // end. For each size it times RefreshAutorunList and, as the floor, a bare loop that reads the
 // same keys, values, files and service configurations with the platform API, one handle per
 // key; each figure is the median of REPETITIONS runs (default 5) after one warm-up run.
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <array>
@@ -32,7 +32,8 @@ constexpr std::array<int, 2> kStartupFileCounts = {50, 500};
 constexpr int kExtraServices = 200;
 
 constexpr REGSAM kRead = KEY_READ | KEY_WOW64_64KEY;
-constexpr wchar_t kApprovedRun32Key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run32";
+constexpr wchar_t kApprovedRun32Key[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run32";
 
 // Where a Run key keeps its StartupApproved values.
 struct RunKeyPlaces {
@@ -78,10 +79,14 @@ std::wstring Numbered(const wchar_t* format, int index) {
 // Command lines of the kinds that Run keys hold.
 std::wstring CommandLine(int index) {
   switch (index % 4) {
-    case 0: return Numbered(L"\"C:\\Program Files\\Vendor %d\\app%d.exe\" /background", index);
-    case 1: return Numbered(L"%%ProgramFiles%%\\Vendor%d\\tray%d.exe --hidden", index);
-    case 2: return Numbered(L"C:\\Windows\\system32\\rundll32.exe C:\\Vendor%d\\helper%d.dll,Start", index);
-    default: return Numbered(L"C:\\Tools\\Vendor%d\\agent%d.exe -k", index);
+    case 0:
+      return Numbered(L"\"C:\\Program Files\\Vendor %d\\app%d.exe\" /background", index);
+    case 1:
+      return Numbered(L"%%ProgramFiles%%\\Vendor%d\\tray%d.exe --hidden", index);
+    case 2:
+      return Numbered(L"C:\\Windows\\system32\\rundll32.exe C:\\Vendor%d\\helper%d.dll,Start", index);
+    default:
+      return Numbered(L"C:\\Tools\\Vendor%d\\agent%d.exe -k", index);
   }
 }
 
@@ -219,7 +224,8 @@ void ReadStartupFolders(FloorCounts& counts) {
 }
 
 void ReadServices(FloorCounts& counts) {
-  const ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE));
+  const ScopedServiceHandle manager(
+      OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE));
   if (!manager) return;
   std::vector<std::uint64_t> listing(1 << 17);  // 1 MiB, enough for every service at once
   DWORD needed = 0;
@@ -334,8 +340,7 @@ void PrintBreakdown(int repetitions) {
 // The catalogue holds every Run value and file that the floor saw, and every service.
 bool SameContent(const Measurement& measurement) {
   const FloorCounts& counts = measurement.counts;
-  return measurement.entries >=
-         static_cast<std::size_t>(counts.runValues + counts.startupFiles + counts.services);
+  return measurement.entries >= static_cast<std::size_t>(counts.runValues + counts.startupFiles + counts.services);
 }
 
 int Run(int repetitions) {
@@ -349,9 +354,10 @@ int Run(int repetitions) {
   int runValues = 0;
   int startupFiles = 0;
 
-  std::printf("Median of %d runs each, in milliseconds; ratio = refresh / floor; growth = refresh / refresh of the "
-              "row above.\n\n",
-              repetitions);
+  std::printf(
+      "Median of %d runs each, in milliseconds; ratio = refresh / floor; growth = refresh / refresh of the "
+      "row above.\n\n",
+      repetitions);
   std::printf("%10s %13s %8s %8s %11s %9s %7s %7s\n", "Run values", "Startup files", "services", "entries",
               "refresh ms", "floor ms", "ratio", "growth");
   bool complete = true;

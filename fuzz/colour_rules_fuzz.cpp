@@ -65,10 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint8_t bytes[7] = {};
   std::copy_n(data, std::min(size, sizeof bytes), bytes);
   const quorvane::Rgb colour{bytes[0], bytes[1], bytes[2]};
-  const auto percent = static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[3]) |
-                                                 static_cast<std::uint32_t>(bytes[4]) << 8 |
-                                                 static_cast<std::uint32_t>(bytes[5]) << 16 |
-                                                 static_cast<std::uint32_t>(bytes[6]) << 24);
+  const auto percent = static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(bytes[3]) | static_cast<std::uint32_t>(bytes[4]) << 8 |
+      static_cast<std::uint32_t>(bytes[5]) << 16 | static_cast<std::uint32_t>(bytes[6]) << 24);
   NoExceptionEscapes(Describe(colour, percent), [&] {
     CheckLighten(colour, percent);
     CheckGrey(colour);

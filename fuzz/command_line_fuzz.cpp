@@ -18,14 +18,20 @@ namespace {
 // rules apply; the all-users Documents folder stands for a lookup that failed.
 std::wstring FolderOf(int csidl) {
   switch (csidl) {
-    case 26: return L"C:\\Users\\u\\AppData\\Roaming";
-    case 35: return L"C:\\ProgramData";
-    case 36: return L"C:\\Windows";
+    case 26:
+      return L"C:\\Users\\u\\AppData\\Roaming";
+    case 35:
+      return L"C:\\ProgramData";
+    case 36:
+      return L"C:\\Windows";
     case 38:
-    case 42: return L"C:\\Program Files (x86)";
+    case 42:
+      return L"C:\\Program Files (x86)";
     case 43:
-    case 44: return L"C:\\Program Files (x86)\\Common Files";
-    default: return L"";
+    case 44:
+      return L"C:\\Program Files (x86)\\Common Files";
+    default:
+      return L"";
   }
 }
 
@@ -41,10 +47,34 @@ std::size_t LongestFolder(const PlaceholderMap& map) {
   return longest;
 }
 
+constexpr std::array<std::wstring_view, 5> kProgramExtensions = {L".EXE", L".BAT", L".COM", L".CMD", L".MSI"};
+
 bool IsTrimmedAway(wchar_t c) { return static_cast<std::uint32_t>(c) <= 32; }
 
 bool IsTrimmed(std::wstring_view text) {
   return text.empty() || (!IsTrimmedAway(text.front()) && !IsTrimmedAway(text.back()));
+}
+
+// Whether one of the program extensions, in any ASCII letter case, occurs anywhere but at the
+// very end of the text.
+bool HasExtensionBeforeEnd(std::wstring_view text) {
+  const std::wstring upper = AsciiUpper(text);
+  for (const std::wstring_view extension : kProgramExtensions) {
+    for (auto found = upper.find(extension); found != std::wstring::npos; found = upper.find(extension, found + 1)) {
+      if (found + extension.size() != upper.size()) return true;
+    }
+  }
+  return false;
+}
+
+std::size_t LongestBackslashRun(std::wstring_view text) {
+  std::size_t longest = 0;
+  std::size_t run = 0;
+  for (const wchar_t c : text) {
+    run = c == L'\\' ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  return longest;
 }
 
 // A path that resolution has nothing left to do with: no blank or control character, no
@@ -55,12 +85,7 @@ bool IsSettledPath(std::wstring_view path, const PlaceholderMap& map) {
   if (std::any_of(path.begin(), path.end(), IsTrimmedAway)) return false;
   if (path.find(L"\\\\") != std::wstring_view::npos) return false;
   if (ExpandPlaceholder(path, map) != path) return false;
-  const std::wstring upper = AsciiUpper(path);
-  for (const std::wstring_view extension : {L".EXE", L".BAT", L".COM", L".CMD", L".MSI"}) {
-    const auto found = upper.find(extension);
-    if (found != std::wstring::npos && found + extension.size() != upper.size()) return false;
-  }
-  return true;
+  return !HasExtensionBeforeEnd(path);
 }
 
 void CheckSplit(const std::wstring& commandLine) {
@@ -77,6 +102,10 @@ void CheckSplit(const std::wstring& commandLine) {
   const bool unclosedQuote = trimmed.starts_with(L'"') && trimmed.find(L'"', 1) == std::wstring::npos;
   Require(IsTrimmed(program) || (unclosedQuote && !IsTrimmedAway(program.back())), "the program is trimmed",
           {commandLine, program});
+  if (!trimmed.starts_with(L'"')) {
+    Require(!HasExtensionBeforeEnd(program), "an unquoted program ends at the first program extension",
+            {commandLine, program});
+  }
 
   std::wstring paddedProgram;
   std::wstring paddedArguments;
@@ -89,6 +118,8 @@ void CheckResolution(const std::wstring& commandLine, const PlaceholderMap& map)
   const std::wstring target = ResolveTarget(commandLine, map);
   Require(target.size() <= commandLine.size() + LongestFolder(map), "resolution grows only by one folder",
           {commandLine, target});
+  Require(LongestBackslashRun(target) <= (LongestBackslashRun(commandLine) + 1) / 2,
+          "each pair of backslashes becomes one", {commandLine, target});
   if (!commandLine.starts_with(L"\\??\\")) {
     Require(ResolveTarget(L"\\??\\" + commandLine, map) == target, "a leading \\??\\ is dropped",
             {commandLine, target});
@@ -112,8 +143,8 @@ void CheckResolution(const std::wstring& commandLine, const PlaceholderMap& map)
 void CheckX86Suffix(const std::wstring& folder) {
   const std::wstring removed = RemoveX86Suffix(folder);
   const bool hasSuffix = ContainsIgnoreAsciiCase(folder, L" (x86)");
-  Require(hasSuffix ? removed.size() + 6 == folder.size() : removed == folder,
-          "one \" (x86)\" goes, and nothing else", {folder, removed});
+  Require(hasSuffix ? removed.size() + 6 == folder.size() : removed == folder, "one \" (x86)\" goes, and nothing else",
+          {folder, removed});
 }
 
 }  // namespace

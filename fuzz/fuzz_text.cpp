@@ -38,6 +38,9 @@ std::size_t DecodeSequence(const std::uint8_t* data, std::size_t size, std::size
   return value < minimum || value > 0x10FFFF ? 0 : length;
 }
 
+// Pairs of a character and the letter that escapes it after a backslash.
+constexpr std::wstring_view kShortEscapes = L"\"\"\\\\//''\bb\ff\nn\rr\tt";
+
 void AppendEscaped(std::string& out, wchar_t unit) {
   const auto code = static_cast<unsigned>(unit);
   if (code == '\\') {
@@ -81,6 +84,28 @@ std::wstring_view TakeLine(std::wstring_view& text) {
   const std::wstring_view line = text.substr(0, feed);
   text.remove_prefix(feed == std::wstring_view::npos ? text.size() : feed + 1);
   return line;
+}
+
+std::wstring JsonEscape(std::wstring_view text) {
+  static constexpr wchar_t kUpperDigits[] = L"0123456789ABCDEF";
+  static constexpr wchar_t kLowerDigits[] = L"0123456789abcdef";
+  std::wstring escaped;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    const auto shortEscape = kShortEscapes.find(c);
+    if (shortEscape != std::wstring_view::npos && shortEscape % 2 == 0) {
+      escaped += L'\\';
+      escaped += kShortEscapes[shortEscape + 1];
+    } else if (c >= 0x20 && c < 0x7F && c != L'{' && c != L'}') {
+      escaped += c;
+    } else {
+      const wchar_t* digits = i % 2 == 0 ? kUpperDigits : kLowerDigits;
+      const auto unit = static_cast<unsigned>(c);
+      escaped += L"\\u";
+      for (int shift = 12; shift >= 0; shift -= 4) escaped += digits[(unit >> shift) & 0xF];
+    }
+  }
+  return escaped;
 }
 
 void Fail(std::string_view invariant, std::initializer_list<std::wstring_view> texts) {

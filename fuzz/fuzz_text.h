@@ -21,6 +21,12 @@ std::wstring CodeUnits(const std::uint8_t* data, std::size_t size);
 // feed goes too. Without a line feed the whole text is the line.
 std::wstring_view TakeLine(std::wstring_view& text);
 
+// JSON's escaping of a string value, written apart from the program's decoder: the short
+// escapes where there is one (the slash and the apostrophe too), \uXXXX for braces and every
+// other code unit outside printable ASCII, with hexadecimal digits in both letter cases. The
+// result holds no quote, apostrophe or brace of its own.
+std::wstring JsonEscape(std::wstring_view text);
+
 // Prints the invariant and the texts it concerns (escaped) and aborts, which libFuzzer
 // records as a finding together with the input.
 [[noreturn]] void Fail(std::string_view invariant, std::initializer_list<std::wstring_view> texts);

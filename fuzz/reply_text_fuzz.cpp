@@ -41,39 +41,6 @@ void CheckExtraction(const std::wstring& source, const std::wstring& startTag, c
 
 bool IsHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F'); }
 
-// JSON's own escaping, written independently of the decoder: the short escapes where there is
-// one, \uXXXX for every other code unit outside printable ASCII, in both letter cases of the
-// hexadecimal digits.
-std::wstring JsonEscape(std::wstring_view text) {
-  static constexpr wchar_t kUpperDigits[] = L"0123456789ABCDEF";
-  static constexpr wchar_t kLowerDigits[] = L"0123456789abcdef";
-  std::wstring escaped;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const wchar_t c = text[i];
-    switch (c) {
-      case L'"': escaped += L"\\\""; continue;
-      case L'\\': escaped += L"\\\\"; continue;
-      case L'/': escaped += L"\\/"; continue;
-      case L'\'': escaped += L"\\'"; continue;
-      case L'\b': escaped += L"\\b"; continue;
-      case L'\f': escaped += L"\\f"; continue;
-      case L'\n': escaped += L"\\n"; continue;
-      case L'\r': escaped += L"\\r"; continue;
-      case L'\t': escaped += L"\\t"; continue;
-      default: break;
-    }
-    if (c >= 0x20 && c < 0x7F) {
-      escaped += c;
-      continue;
-    }
-    const wchar_t* digits = i % 2 == 0 ? kUpperDigits : kLowerDigits;
-    const auto unit = static_cast<unsigned>(c);
-    escaped += L"\\u";
-    for (int shift = 12; shift >= 0; shift -= 4) escaped += digits[(unit >> shift) & 0xF];
-  }
-  return escaped;
-}
-
 void CheckUnescape(const std::wstring& text) {
   const std::wstring unescaped = JsonUnescape(text);
   Require(unescaped.size() <= text.size(), "unescaping never grows the text", {text, unescaped});
@@ -86,8 +53,8 @@ void CheckUnescape(const std::wstring& text) {
 
   // A broken \u escape costs its backslash and its "u", never the text after them.
   const std::wstring broken = L"\\u" + text;
-  const bool fourHexDigits = text.size() >= 4 && IsHexDigit(text[0]) && IsHexDigit(text[1]) &&
-                             IsHexDigit(text[2]) && IsHexDigit(text[3]);
+  const bool fourHexDigits =
+      text.size() >= 4 && IsHexDigit(text[0]) && IsHexDigit(text[1]) && IsHexDigit(text[2]) && IsHexDigit(text[3]);
   if (!fourHexDigits) Require(JsonUnescape(broken) == unescaped, "a broken \\u escape drops two characters", {text});
 }
 
