@@ -8,8 +8,9 @@
 // end. For each size it times RefreshAutorunList and, as the floor, a bare loop that reads the
 // same keys, values, files and service configurations with the platform API, one handle per
 // key; each figure is the median of REPETITIONS runs (default 5) after one warm-up run.
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <algorithm>
 #include <array>
@@ -70,6 +71,7 @@ bool IsSwitchedOff(int index) { return index % 6 == 0 || index % 6 == 2; }
 
 TReg::Bytes ApprovedData(int index) { return MakeApprovedData(!IsSwitchedOff(index)); }
 
+// The format may use the index twice.
 std::wstring Numbered(const wchar_t* format, int index) {
   wchar_t text[200];
   std::swprintf(text, std::size(text), format, index, index);
