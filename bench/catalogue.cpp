@@ -7,10 +7,10 @@
 // StartupApproved values, Startup-folder files and services, and takes them away again at the
 // end. For each size it times RefreshAutorunList and, as the floor, a bare loop that reads the
 // same keys, values, files and service configurations with the platform API, one handle per
-// key; each figure is the median of REPETITIONS runs (default 5) after one warm-up run.
-#include <windows.h>
-
+// key. The sizes take turns, round after round; each figure is the median of REPETITIONS
+// rounds (default 5), after one warm-up run.
 #include <shlobj.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <array>
@@ -283,29 +283,34 @@ double Median(std::vector<double> times) {
   return times.size() % 2 == 1 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
 }
 
-struct Measurement {
-  double refresh = 0;
-  double floor = 0;
+// The times of one size, gathered over the whole run.
+struct Series {
+  std::vector<double> refreshTimes;
+  std::vector<double> floorTimes;
   std::size_t entries = 0;
   FloorCounts counts;
 };
 
-// Refresh and floor take turns, so that a machine that changes speed affects both alike.
-Measurement Measure(int repetitions) {
-  Measurement measurement;
+// One refresh and one floor, in turn, so that a machine that changes speed affects both alike.
+void MeasureOnce(Series& series) {
   AutorunList catalogue;
-  RefreshAutorunList(catalogue);
-  measurement.counts = ReadFloor();
-  std::vector<double> refreshTimes;
-  std::vector<double> floorTimes;
-  for (int i = 0; i < repetitions; ++i) {
-    refreshTimes.push_back(TimeOf([&] { RefreshAutorunList(catalogue); }));
-    floorTimes.push_back(TimeOf([&] { measurement.counts = ReadFloor(); }));
+  series.refreshTimes.push_back(TimeOf([&] { RefreshAutorunList(catalogue); }));
+  series.floorTimes.push_back(TimeOf([&] { series.counts = ReadFloor(); }));
+  series.entries = catalogue.size();
+}
+
+// Every round visits every size, upwards and then downwards, so that a change in the machine's
+// speed during the run falls on all sizes alike instead of on the sizes measured last.
+std::vector<Series> MeasureSizes(int repetitions, int& runValues) {
+  std::vector<Series> series(kRunValueCounts.size());
+  for (int round = 0; round < repetitions; ++round) {
+    for (std::size_t step = 0; step < kRunValueCounts.size(); ++step) {
+      const std::size_t size = round % 2 == 0 ? step : kRunValueCounts.size() - 1 - step;
+      SeedRunValues(runValues, kRunValueCounts[size]);
+      MeasureOnce(series[size]);
+    }
   }
-  measurement.refresh = Median(refreshTimes);
-  measurement.floor = Median(floorTimes);
-  measurement.entries = catalogue.size();
-  return measurement;
+  return series;
 }
 
 // Where the time of the last size goes: each source of the refresh against its part of the floor.
@@ -340,9 +345,9 @@ void PrintBreakdown(int repetitions) {
 }
 
 // The catalogue holds every Run value and file that the floor saw, and every service.
-bool SameContent(const Measurement& measurement) {
-  const FloorCounts& counts = measurement.counts;
-  return measurement.entries >= static_cast<std::size_t>(counts.runValues + counts.startupFiles + counts.services);
+bool SameContent(const Series& series) {
+  const FloorCounts& counts = series.counts;
+  return series.entries >= static_cast<std::size_t>(counts.runValues + counts.startupFiles + counts.services);
 }
 
 int Run(int repetitions) {
@@ -357,7 +362,7 @@ int Run(int repetitions) {
   int startupFiles = 0;
 
   std::printf(
-      "Median of %d runs each, in milliseconds; ratio = refresh / floor; growth = refresh / refresh of the "
+      "Median of %d rounds, in milliseconds; ratio = refresh / floor; growth = refresh / refresh of the "
       "row above.\n\n",
       repetitions);
   std::printf("%10s %13s %8s %8s %11s %9s %7s %7s\n", "Run values", "Startup files", "services", "entries",
@@ -366,28 +371,33 @@ int Run(int repetitions) {
   std::vector<std::string> summary;
   for (const int fileCount : kStartupFileCounts) {
     SeedStartupFiles(startupFiles, fileCount);
-    Measurement at500;
-    Measurement previous;
-    for (const int valueCount : kRunValueCounts) {
-      SeedRunValues(runValues, valueCount);
-      const Measurement now = Measure(repetitions);
-      complete = complete && SameContent(now);
+    Series warmUp;
+    MeasureOnce(warmUp);
+    const std::vector<Series> series = MeasureSizes(repetitions, runValues);
+    double previousRefresh = 0;
+    double refreshAt500 = 0;
+    for (std::size_t size = 0; size < series.size(); ++size) {
+      const int valueCount = kRunValueCounts[size];
+      const double refresh = Median(series[size].refreshTimes);
+      const double floor = Median(series[size].floorTimes);
+      complete = complete && SameContent(series[size]);
       char growth[16] = "-";
-      if (previous.refresh > 0) std::snprintf(growth, sizeof growth, "%.2f", now.refresh / previous.refresh);
-      std::printf("%10d %13d %8d %8zu %11.1f %9.1f %7.2f %7s\n", valueCount, fileCount, now.counts.services,
-                  now.entries, now.refresh * 1000, now.floor * 1000, now.refresh / now.floor, growth);
-      if (valueCount == 500) at500 = now;
+      if (previousRefresh > 0) std::snprintf(growth, sizeof growth, "%.2f", refresh / previousRefresh);
+      std::printf("%10d %13d %8d %8zu %11.1f %9.1f %7.2f %7s\n", valueCount, fileCount, series[size].counts.services,
+                  series[size].entries, refresh * 1000, floor * 1000, refresh / floor, growth);
+      if (valueCount == 500) refreshAt500 = refresh;
       if (valueCount == 5000) {
         char line[200];
         std::snprintf(line, sizeof line,
                       "%d Startup files: growth 5000 vs 500 Run values %.2fx (goal at most 12x); "
                       "refresh / floor at 5000 %.2fx (goal at most 3x)",
-                      fileCount, now.refresh / at500.refresh, now.refresh / now.floor);
+                      fileCount, refresh / refreshAt500, refresh / floor);
         summary.emplace_back(line);
       }
-      previous = now;
+      previousRefresh = refresh;
     }
   }
+  SeedRunValues(runValues, kRunValueCounts.back());
   std::printf("\nAt 5000 Run values and %d Startup files, by source:", kStartupFileCounts.back());
   PrintBreakdown(repetitions);
   std::printf("\n");
