@@ -1,10 +1,7 @@
 // Times the startup list's merge of a catalogue into its rows, for 500 and for 5,000 entries:
 // the first load into an empty list, and a reload of the same catalogue, where every entry
 // finds its row. Both should grow in step with the catalogue, so the ratios stay near ten.
-//
-//   scripts/wine-prefix up build/bench-prefix
-//   scripts/wine-run build/bench-prefix build/x86_64/bin/merge_bench.exe
-//   scripts/wine-prefix down build/bench-prefix
+// Run it with scripts/bench merge.
 #include <windows.h>
 
 #include <algorithm>
