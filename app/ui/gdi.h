@@ -53,4 +53,17 @@ class SelectedObject {
   HGDIOBJ previous_;
 };
 
+// The format of a 32-bit bitmap whose first row is the top one, as CreateDIBSection and
+// GetDIBits take it.
+inline BITMAPINFO TopDownBitmapInfo(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 }  // namespace quorvane::ui

@@ -74,13 +74,7 @@ ScopedBitmap DecodeScaled(std::string_view png, SIZE size) {
                                    WICBitmapPaletteTypeCustom))) {
     return {};
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = size.cx;
-  info.bmiHeader.biHeight = -size.cy;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = TopDownBitmapInfo(size.cx, size.cy);
   void* pixels = nullptr;
   ScopedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
   const UINT stride = static_cast<UINT>(size.cx) * 4;

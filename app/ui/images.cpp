@@ -76,13 +76,7 @@ bool SuitsBetter(const IconFilePicture& candidate, const IconFilePicture& best, 
 
 // The rows of a bitmap as 32-bit pixels, the top row first.
 std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height) {
-  BITMAPINFO format{};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  format.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO format = TopDownBitmapInfo(width, height);
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   const WindowDC screen(nullptr);
   if (GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) != height) {

@@ -28,13 +28,7 @@ namespace {
 class PixelCanvas {
  public:
   PixelCanvas(int width, int height) : dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO format = ui::TopDownBitmapInfo(width, height);
     void* bits = nullptr;
     bitmap_.Reset(CreateDIBSection(dc_, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
     bits_ = static_cast<std::uint32_t*>(bits);
