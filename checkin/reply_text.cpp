@@ -105,4 +105,8 @@ std::wstring ReplyString(std::wstring_view source, std::wstring_view key) {
   return JsonUnescape(ExtractBetween(source, L"\"" + std::wstring(key) + L"\":\"", L"\""));
 }
 
+std::wstring ReplyObject(std::wstring_view source, std::wstring_view key) {
+  return ExtractBetween(source, L"\"" + std::wstring(key) + L"\":{", L"}");
+}
+
 }  // namespace quorvane

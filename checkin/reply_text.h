@@ -27,4 +27,8 @@ std::wstring JsonUnescape(std::wstring_view value);
 // ExtractBetween, then decoded by JsonUnescape. Empty when the key is absent.
 std::wstring ReplyString(std::wstring_view source, std::wstring_view key);
 
+// The members of the object key in source, undecoded: from `"key":{` up to the first closing
+// brace, so an object nested in it ends it early. Empty when the key is absent.
+std::wstring ReplyObject(std::wstring_view source, std::wstring_view key);
+
 }  // namespace quorvane

@@ -28,7 +28,7 @@ struct DialogExtras {
 };
 
 DialogExtras ReadExtras(const std::wstring& reply) {
-  const std::wstring info = ExtractBetween(reply, L"\"info\":{", L"}");
+  const std::wstring info = ReplyObject(reply, L"info");
   return {ReplyString(info, L"style"), ReplyString(info, L"text"), ReplyString(info, L"flag"),
           ReplyAddress(ReplyString(info, L"url"))};
 }

@@ -150,5 +150,19 @@ INSTANTIATE_TEST_SUITE_P(
                     UnescapeCase{L"\\uDE00\\uD83D", Units({0xDE00, 0xD83D})},
                     UnescapeCase{L"\\uD83D\\u", Units({0xD83D})}));
 
+// The two steps by which the reply handling reads a reply: a decoded string member, and the
+// undecoded members of an object, each found by its key in any ASCII case.
+TEST(ReplyMembers, AreFoundByKeyAndStringsAreDecoded) {
+  const std::wstring reply =
+      L"{\"Update\":\"https:\\/\\/example.com\\/q?a=\\u0031\",\"INFO\":{\"text\":\"a\\\"b\",\"url\":\"u\"},\"x\":1}";
+  EXPECT_EQ(ReplyString(reply, L"update"), L"https://example.com/q?a=1");
+  EXPECT_EQ(ReplyObject(reply, L"info"), L"\"text\":\"a\\\"b\",\"url\":\"u\"");
+  EXPECT_EQ(ReplyString(ReplyObject(reply, L"info"), L"text"), L"a\"b");
+  // Absent keys, and a key whose value has another type, read as empty.
+  EXPECT_EQ(ReplyString(reply, L"notify"), L"");
+  EXPECT_EQ(ReplyString(reply, L"x"), L"");
+  EXPECT_EQ(ReplyObject(reply, L"update"), L"");
+}
+
 }  // namespace
 }  // namespace quorvane
