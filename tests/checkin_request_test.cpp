@@ -88,7 +88,8 @@ TEST_F(ServerRequest, FailsAndLeavesTheBodyWhenTheConnectionIsResetOrRefused) {
   EXPECT_EQ(body, kUntouched);
   EXPECT_EQ(server.Requests().size(), 1u);
 
-  SetCheckInSettings(test::CheckInServer::RefusingUrl(), 10);
+  const test::RefusingAddress refusing;
+  SetCheckInSettings(refusing.Url(), 10);
   EXPECT_FALSE(GetServerText({{L"User-Version", L"1.0.2.0"}}, body));
   EXPECT_EQ(body, kUntouched);
 }

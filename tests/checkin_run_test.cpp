@@ -310,7 +310,8 @@ TEST_F(CheckInRun, GivesFalseAndTheEmptyTextAfterSixFailedAttemptsEachFollowedBy
   for (const bool refused : {false, true}) {
     completion = {};
     server.SetStandingAnswer(test::ResetConnection());
-    const std::wstring url = refused ? test::CheckInServer::RefusingUrl() : server.Url();
+    const test::RefusingAddress refusing;
+    const std::wstring url = refused ? refusing.Url() : server.Url();
     const ULONGLONG started = GetTickCount64();
     CheckUpdate(url, Recording(), 10, kWait);
     ASSERT_TRUE(WaitForCompletion());

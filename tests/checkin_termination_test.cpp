@@ -46,7 +46,9 @@ TEST(CheckInTermination, EndsTheWaitingWorkersAtOnceAndTheCallbackNeverComes) {
   const double returned = Milliseconds();
   program.join();
   EXPECT_GT(terminated, 0);
-  EXPECT_LT(returned - terminated, 60.0);
+  // At once means within a few of the worker's 10 ms sleeps, not after the 10 s it would still
+  // wait; the bound leaves room for a busy machine that keeps a thread waiting for a processor.
+  EXPECT_LT(returned - terminated, 2000.0);
 
   // The first worker would have made its second attempt 10 seconds after its first one.
   while (Milliseconds() - firstAttempt < 10500) {

@@ -596,9 +596,7 @@ TEST_F(FrmAutorunTest, ADoubleClickOpensTheEntrysInformationPage) {
     const std::size_t row = RowOf(entry.target, entry.from);
     ClickRow(row);
     ClickRow(row, WM_LBUTTONDBLCLK);
-    for (int i = 0; i < 200 && !test::FileExists(marker); ++i) Sleep(50);
-    Sleep(100);
-    const std::string bytes = test::ReadFileBytes(marker);
+    const std::string bytes = test::WaitForFileBytes(marker, 30000).value_or("");
     const std::wstring commandLine(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
     EXPECT_THAT(commandLine, testing::EndsWith(L"\"" + entry.page + L"\"")) << testing::PrintToString(entry.target);
   }

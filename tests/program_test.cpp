@@ -124,35 +124,32 @@ class Quorvane {
   Quorvane() {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::wstring commandLine = L"\"" + test::ProgramBesideTest(L"Quorvane.exe") + L"\"";
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
-      throw std::runtime_error("cannot start Quorvane.exe");
-    }
-    CloseHandle(process_.hThread);
+    started_ = test::StartProcess(L"\"" + test::ProgramBesideTest(L"Quorvane.exe") + L"\"", startup, false, 0);
   }
   ~Quorvane() {
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 1);
-    WaitForSingleObject(process_.hProcess, 5000);
-    CloseHandle(process_.hProcess);
+    if (WaitForSingleObject(Handle(), 0) == WAIT_TIMEOUT) TerminateProcess(Handle(), 1);
+    WaitForSingleObject(Handle(), 5000);
   }
   Quorvane(const Quorvane&) = delete;
   Quorvane& operator=(const Quorvane&) = delete;
 
-  DWORD Id() const { return process_.dwProcessId; }
+  DWORD Id() const { return started_.id; }
   HWND WaitForMainWindow() const {
     HWND window = nullptr;
     WaitFor([&] { return (window = FindTopWindow(Id(), L"QuorvaneWindow", L"Quorvane")) != nullptr; }, 60000);
     return window;
   }
   std::optional<DWORD> WaitForExit(DWORD milliseconds) const {
-    if (WaitForSingleObject(process_.hProcess, milliseconds) != WAIT_OBJECT_0) return std::nullopt;
+    if (WaitForSingleObject(Handle(), milliseconds) != WAIT_OBJECT_0) return std::nullopt;
     DWORD code = 0;
-    GetExitCodeProcess(process_.hProcess, &code);
+    GetExitCodeProcess(Handle(), &code);
     return code;
   }
 
  private:
-  PROCESS_INFORMATION process_{};
+  HANDLE Handle() const { return started_.process.Get(); }
+
+  test::StartedProcess started_;
 };
 
 class ProgramTest : public testing::Test {

@@ -13,7 +13,6 @@
 namespace quorvane {
 namespace {
 
-using test::FileExists;
 
 TEST(GetSpecialFolderPath, GivesTheFolderWithoutATrailingBackslash) {
   EXPECT_EQ(GetSpecialFolderPath(CSIDL_COMMON_STARTUP), L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp");
@@ -61,12 +60,9 @@ class OpenProbe {
 
   // The process that started the probe and the command line it got, once it has run.
   std::optional<std::pair<DWORD, std::wstring>> Report() const {
-    const std::wstring marker = path_ + L".opened";
-    for (int i = 0; i < 200 && !FileExists(marker); ++i) Sleep(50);
-    if (!FileExists(marker)) return std::nullopt;
-    Sleep(100);  // the probe writes and closes the file right after creating it
-    const std::string bytes = test::ReadFileBytes(marker);
-    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    const std::optional<std::string> bytes = test::WaitForFileBytes(path_ + L".opened", 30000);
+    if (!bytes) return std::nullopt;
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes->data()), bytes->size() / sizeof(wchar_t));
     const auto lineBreak = text.find(L'\n');
     return std::pair{static_cast<DWORD>(std::stoul(text.substr(0, lineBreak))), text.substr(lineBreak + 1)};
   }

@@ -53,6 +53,8 @@ SOCKET BoundLoopbackSocket(int& port) {
   return socket;
 }
 
+std::wstring LoopbackUrl(int port) { return L"http://127.0.0.1:" + std::to_wstring(port) + L"/api.init.php"; }
+
 // The request's head, up to the empty line; empty when the connection ends before it.
 std::string ReadRequestHead(SOCKET connection) {
   std::string received;
@@ -155,13 +157,13 @@ CheckInServer::~CheckInServer() {
   thread_.join();
 }
 
-std::wstring CheckInServer::Url() const { return L"http://127.0.0.1:" + std::to_wstring(port_) + L"/api.init.php"; }
+std::wstring CheckInServer::Url() const { return LoopbackUrl(port_); }
 
-std::wstring CheckInServer::RefusingUrl() {
-  int port = 0;
-  closesocket(BoundLoopbackSocket(port));
-  return L"http://127.0.0.1:" + std::to_wstring(port) + L"/api.init.php";
-}
+RefusingAddress::RefusingAddress() : socket_(BoundLoopbackSocket(port_)) {}
+
+RefusingAddress::~RefusingAddress() { closesocket(socket_); }
+
+std::wstring RefusingAddress::Url() const { return LoopbackUrl(port_); }
 
 void CheckInServer::QueueAnswers(std::vector<ServerAnswer> answers) {
   const std::lock_guard lock(mutex_);

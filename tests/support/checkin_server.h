@@ -39,6 +39,23 @@ struct ReceivedRequest {
   std::vector<std::string> NamesStartingWith(const std::string& prefix) const;
 };
 
+// A check-in address at which nothing listens, so that connecting is refused: its port stays
+// bound, without listening, for as long as the object lives, so that no other server of the
+// machine can take it meanwhile.
+class RefusingAddress {
+ public:
+  RefusingAddress();
+  ~RefusingAddress();
+  RefusingAddress(const RefusingAddress&) = delete;
+  RefusingAddress& operator=(const RefusingAddress&) = delete;
+
+  std::wstring Url() const;
+
+ private:
+  SOCKET socket_ = INVALID_SOCKET;
+  int port_ = 0;
+};
+
 class CheckInServer {
  public:
   CheckInServer();
@@ -57,9 +74,6 @@ class CheckInServer {
   std::vector<ReceivedRequest> Requests() const;
   // Waits until the server has received count requests in all; false after the timeout.
   bool WaitForRequests(std::size_t count, DWORD timeoutMilliseconds) const;
-
-  // An address at which nothing listens, so that connecting is refused.
-  static std::wstring RefusingUrl();
 
  private:
   void Serve();

@@ -58,6 +58,22 @@ ScopedServiceHandle OpenTestService(const std::wstring& name, DWORD access) {
   return service;
 }
 
+// Under Wine, CreateProcess fails with ERROR_INTERNAL_ERROR (1359) when the new process's
+// Unix side ends before it has reported its start to the Wine server, which it does before a
+// single instruction of the program runs: trying again hides nothing of the program under
+// test. It happens now and then on a busy machine with a new prefix; any other error fails at
+// once.
+constexpr int kStartAttempts = 5;
+
+// Runs the command line to its end; gives its exit status.
+DWORD RunToEnd(const std::wstring& commandLine, STARTUPINFOW& startup, bool inheritHandles, DWORD creationFlags) {
+  const StartedProcess started = StartProcess(commandLine, startup, inheritHandles, creationFlags);
+  WaitForSingleObject(started.process.Get(), INFINITE);
+  DWORD exitCode = 0;
+  GetExitCodeProcess(started.process.Get(), &exitCode);
+  return exitCode;
+}
+
 }  // namespace
 
 ProgramAsWindowsVersion::ProgramAsWindowsVersion(const std::wstring& program, const std::wstring& version) {
@@ -208,6 +224,20 @@ bool FileExists(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMilliseconds) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMilliseconds;
+  while (!condition()) {
+    if (GetTickCount64() >= deadline) return condition();
+    Sleep(20);
+  }
+  return true;
+}
+
+std::optional<std::string> WaitForFileBytes(const std::wstring& path, DWORD timeoutMilliseconds) {
+  if (!WaitUntil([&] { return FileExists(path); }, timeoutMilliseconds)) return std::nullopt;
+  return ReadFileBytes(path);
+}
+
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};
@@ -256,6 +286,25 @@ std::wstring QuotedArgument(const std::wstring& argument) {
   return quoted + L'"';
 }
 
+StartedProcess StartProcess(const std::wstring& commandLine, STARTUPINFOW& startup, bool inheritHandles,
+                            DWORD creationFlags) {
+  DWORD error = ERROR_SUCCESS;
+  for (int attempt = 1; attempt <= kStartAttempts; ++attempt) {
+    std::wstring mutableCommandLine = commandLine;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(nullptr, mutableCommandLine.data(), nullptr, nullptr, inheritHandles, creationFlags, nullptr,
+                       nullptr, &startup, &process)) {
+      CloseHandle(process.hThread);
+      return {ScopedHandle(process.hProcess), process.dwProcessId};
+    }
+    error = GetLastError();
+    if (error != ERROR_INTERNAL_ERROR) break;
+  }
+  throw std::runtime_error("cannot start " + ToUtf8(commandLine) + ": error " + std::to_string(error) +
+                           (error == ERROR_INTERNAL_ERROR ? " in each of " + std::to_string(kStartAttempts) + " attempts"
+                                                          : std::string()));
+}
+
 ProcessResult RunProcess(const std::wstring& commandLine) {
   TempFolder folder;
   const std::wstring outputPath = folder.File(L"stdout");
@@ -270,16 +319,7 @@ ProcessResult RunProcess(const std::wstring& commandLine) {
     startup.hStdInput = nullptr;
     startup.hStdOutput = output.Get();
     startup.hStdError = errors.Get();
-    PROCESS_INFORMATION process{};
-    std::wstring mutableCommandLine = commandLine;
-    if (!CreateProcessW(nullptr, mutableCommandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process)) {
-      throw std::runtime_error("cannot start " + ToUtf8(commandLine) + ": error " + std::to_string(GetLastError()));
-    }
-    const ScopedHandle processHandle(process.hProcess);
-    const ScopedHandle threadHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    result.exitCode = RunToEnd(commandLine, startup, true, CREATE_NO_WINDOW);
   }
   result.output = ReadFileBytes(outputPath);
   result.errors = ReadFileBytes(errorsPath);
@@ -289,18 +329,7 @@ ProcessResult RunProcess(const std::wstring& commandLine) {
 DWORD RunProcessInConsole(const std::wstring& commandLine) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::wstring mutableCommandLine = commandLine;
-  if (!CreateProcessW(nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    throw std::runtime_error("cannot start " + ToUtf8(commandLine) + ": error " + std::to_string(GetLastError()));
-  }
-  const ScopedHandle processHandle(process.hProcess);
-  const ScopedHandle threadHandle(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exitCode = 0;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  return exitCode;
+  return RunToEnd(commandLine, startup, false, 0);
 }
 
 }  // namespace quorvane::test

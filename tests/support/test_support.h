@@ -3,9 +3,13 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/scoped.h"
 
 namespace quorvane::test {
 
@@ -98,6 +102,10 @@ void DeleteAllValues(HKEY root, const std::wstring& key);
 void WriteFileBytes(const std::wstring& path, std::string_view bytes);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+// Whether the condition becomes true before the time is up; it is checked every 20 ms.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMilliseconds);
+// The bytes of a file that appears whole (written elsewhere and renamed), once it is there.
+std::optional<std::string> WaitForFileBytes(const std::wstring& path, DWORD timeoutMilliseconds);
 // Names of the files and folders directly in a folder, "." and ".." left out.
 std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 // Deletes everything inside the folder and keeps the folder.
@@ -109,6 +117,14 @@ std::wstring ProgramBesideTest(const std::wstring& fileName);
 // One argument for a command line, quoted so that the program's argument parsing gives it back
 // unchanged: backslashes before a quote, and at the end, are doubled.
 std::wstring QuotedArgument(const std::wstring& argument);
+
+struct StartedProcess {
+  ScopedHandle process;
+  DWORD id = 0;
+};
+// Starts a command line, as CreateProcessW does; throws with the error when it cannot.
+StartedProcess StartProcess(const std::wstring& commandLine, STARTUPINFOW& startup, bool inheritHandles,
+                            DWORD creationFlags);
 
 struct ProcessResult {
   DWORD exitCode = 0;
