@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdint>
 #include <stdexcept>
 
@@ -61,9 +62,11 @@ ScopedServiceHandle OpenTestService(const std::wstring& name, DWORD access) {
 // Under Wine, CreateProcess fails with ERROR_INTERNAL_ERROR (1359) when the new process's
 // Unix side ends before it has reported its start to the Wine server, which it does before a
 // single instruction of the program runs: trying again hides nothing of the program under
-// test. It happens now and then on a busy machine with a new prefix; any other error fails at
+// test. On a busy machine it happens now and then, several starts in a row, so the attempts
+// are spread over a few seconds; each failed one is noted on stderr. Any other error fails at
 // once.
-constexpr int kStartAttempts = 5;
+constexpr int kStartAttempts = 8;
+constexpr DWORD kStartRetryStepMilliseconds = 250;
 
 // Runs the command line to its end; gives its exit status.
 DWORD RunToEnd(const std::wstring& commandLine, STARTUPINFOW& startup, bool inheritHandles, DWORD creationFlags) {
@@ -298,7 +301,10 @@ StartedProcess StartProcess(const std::wstring& commandLine, STARTUPINFOW& start
       return {ScopedHandle(process.hProcess), process.dwProcessId};
     }
     error = GetLastError();
-    if (error != ERROR_INTERNAL_ERROR) break;
+    if (error != ERROR_INTERNAL_ERROR || attempt == kStartAttempts) break;
+    std::fprintf(stderr, "test::StartProcess: %s: error 1359 in attempt %d, trying again\n",
+                 ToUtf8(commandLine).c_str(), attempt);
+    Sleep(kStartRetryStepMilliseconds * attempt);
   }
   throw std::runtime_error("cannot start " + ToUtf8(commandLine) + ": error " + std::to_string(error) +
                            (error == ERROR_INTERNAL_ERROR ? " in each of " + std::to_string(kStartAttempts) + " attempts"
