@@ -117,7 +117,7 @@ struct DialogSearch {
   HWND found;
 };
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM search) {
+BOOL CALLBACK FindDialog(HWND window, LPARAM search) noexcept {
   auto* wanted = reinterpret_cast<DialogSearch*>(search);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);

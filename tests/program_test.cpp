@@ -47,7 +47,7 @@ struct WindowSearch {
   HWND found = nullptr;
 };
 
-BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) noexcept {
   auto& search = *reinterpret_cast<WindowSearch*>(context);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
@@ -77,7 +77,7 @@ HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& c
   return search.found;
 }
 
-BOOL CALLBACK MatchCheckBox(HWND window, LPARAM found) {
+BOOL CALLBACK MatchCheckBox(HWND window, LPARAM found) noexcept {
   wchar_t className[16] = {};
   GetClassNameW(window, className, 16);
   if (std::wstring(className) != L"Button" || (GetWindowLongPtrW(window, GWL_STYLE) & BS_TYPEMASK) != BS_AUTOCHECKBOX) {
