@@ -162,6 +162,7 @@ class ProgramTest : public testing::Test {
     test::SetStringValue(HKEY_CURRENT_USER, test::kRunKey, L"HiddenByReply", L"C:\\Hidden\\hidden.exe");
     test::SetStringValue(HKEY_CURRENT_USER, test::kRunKey, L"ShownTool", L"C:\\Shown\\shown.exe");
     DeleteFileW((kStandIn + L"\\delay").c_str());
+    DeleteFileW((kStandIn + L"\\hang-up").c_str());
     DeleteFileW((kStandIn + L"\\requests.log").c_str());
     const test::ProcessResult pointed = test::RunProcess(L"\"" + test::ProgramBesideTest(L"use_checkin_server.exe") +
                                                          L"\" " + ReadText(kStandIn + L"\\port") + L" \"" + kStandIn +
@@ -169,12 +170,23 @@ class ProgramTest : public testing::Test {
     ASSERT_EQ(pointed.exitCode, 0u) << pointed.errors;
   }
   void TearDown() override {
+    DeleteFileW((kStandIn + L"\\hang-up").c_str());
     test::RunProcess(L"\"" + test::ProgramBesideTest(L"use_checkin_server.exe") + L"\" none");
     test::DeleteRawTree(HKEY_CURRENT_USER, L"Software\\Tesmora");
     test::ResetAutorunLocations();
   }
 
   static void Reply(const std::string& body) { WriteText(kStandIn + L"\\reply.json", body); }
+  // The check-in's requests that reached the stand-in.
+  static std::size_t Attempts() {
+    const std::wstring requests = ReadText(kStandIn + L"\\requests.log");
+    std::size_t count = 0;
+    for (std::size_t at = requests.find(L"User-Union:"); at != std::wstring::npos;
+         at = requests.find(L"User-Union:", at + 1)) {
+      ++count;
+    }
+    return count;
+  }
 
   static std::vector<std::wstring> LoadedRows(HWND window) {
     const HWND list = FindChild(window, L"SysListView32");
@@ -285,6 +297,66 @@ TEST_F(ProgramTest, AnErrorOfTheListLoadIsShownAndTheProgramGoesOn) {
   EXPECT_THAT(RowTexts(FindChild(window, L"SysListView32")), testing::IsEmpty());
 }
 
+// The list's area below its header, where the rows are, in the window's client coordinates.
+RECT RowsArea(HWND window, HWND list) {
+  RECT area{};
+  GetClientRect(list, &area);
+  RECT header{};
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), &header);
+  area.top = header.bottom - header.top;
+  MapWindowPoints(list, window, reinterpret_cast<POINT*>(&area), 2);
+  return area;
+}
+
+// The window's picture, taken whole: another process's child windows cannot be copied alone.
+test::ColourSeen GreyTextIn(HWND window, const RECT& area) {
+  return test::FindColour(test::CaptureWindow(window), GetSysColor(COLOR_GRAYTEXT), area);
+}
+
+// Where the list draws anything but its background colour.
+test::ColourSeen InkIn(HWND window, HWND list, const RECT& area) {
+  const auto background = static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0));
+  return test::FindInk(test::CaptureWindow(window), background, area);
+}
+
+std::wstring ScreenshotPath(const std::wstring& name) {
+  wchar_t language[16] = {};
+  GetLocaleInfoW(GetUserDefaultLCID(), LOCALE_SISO639LANGNAME, language, 16);
+  CreateDirectoryW(QUORVANE_SCREENSHOT_DIR, nullptr);
+  return std::wstring(QUORVANE_SCREENSHOT_DIR) + L"\\" + name + L"-" + language + L".bmp";
+}
+
+// While the check-in tries again, the empty list says in its middle that it is loading; once
+// an attempt is answered, the rows take its place. Leaves the picture of the waiting window.
+TEST_F(ProgramTest, ScreenshotWhileTheCheckInTriesAgainShowsThatTheListIsLoading) {
+  Reply("{}");
+  WriteText(kStandIn + L"\\hang-up", "");
+  Quorvane program;
+  const HWND window = program.WaitForMainWindow();
+  ASSERT_NE(window, nullptr);
+  const HWND list = FindChild(window, L"SysListView32");
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(WaitFor([] { return Attempts() >= 1; }, 30000)) << "no request reached the stand-in";
+
+  const RECT rows = RowsArea(window, list);
+  test::ColourSeen line;
+  ASSERT_TRUE(WaitFor([&] { return (line = InkIn(window, list, rows)).count > 0; }, 10000));
+  EXPECT_GT(GreyTextIn(window, line.bounds).count, 0);
+  EXPECT_LT(line.bounds.bottom - line.bounds.top, 30) << "one line";
+  EXPECT_THAT(RowTexts(list), testing::IsEmpty());
+  EXPECT_NEAR((line.bounds.left + line.bounds.right) / 2, (rows.left + rows.right) / 2, 3);
+  EXPECT_NEAR((line.bounds.top + line.bounds.bottom) / 2, (rows.top + rows.bottom) / 2, 10);
+  const std::wstring path = ScreenshotPath(L"quorvane-loading");
+  test::SaveWindowImage(window, path);
+  EXPECT_TRUE(test::FileExists(path));
+
+  // The next attempt is answered.
+  DeleteFileW((kStandIn + L"\\hang-up").c_str());
+  EXPECT_THAT(LoadedRows(window), Contains(L"ShownTool"));
+  EXPECT_GE(Attempts(), 2u);
+  EXPECT_TRUE(WaitFor([&] { return GreyTextIn(window, line.bounds).count == 0; }, 5000)) << "the line is still there";
+}
+
 // Leaves a picture of the loaded window in the interface language of the test's locale, which
 // ctest sets (English, and Korean in a second run).
 TEST_F(ProgramTest, ScreenshotOfTheLoadedWindow) {
@@ -300,10 +372,7 @@ TEST_F(ProgramTest, ScreenshotOfTheLoadedWindow) {
   EXPECT_TRUE(WaitFor([&] { return RowTexts(FindChild(window, L"SysListView32")).size() > shown; }, 10000));
   Sleep(500);
 
-  wchar_t language[16] = {};
-  GetLocaleInfoW(GetUserDefaultLCID(), LOCALE_SISO639LANGNAME, language, 16);
-  CreateDirectoryW(QUORVANE_SCREENSHOT_DIR, nullptr);
-  const std::wstring path = std::wstring(QUORVANE_SCREENSHOT_DIR) + L"\\quorvane-" + language + L".bmp";
+  const std::wstring path = ScreenshotPath(L"quorvane");
   test::SaveWindowImage(window, path);
   EXPECT_TRUE(test::FileExists(path));
 }
