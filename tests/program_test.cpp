@@ -344,7 +344,8 @@ TEST_F(ProgramTest, ScreenshotWhileTheCheckInTriesAgainShowsThatTheListIsLoading
   EXPECT_GT(GreyTextIn(window, line.bounds).count, 0);
   EXPECT_LT(line.bounds.bottom - line.bounds.top, 30) << "one line";
   EXPECT_THAT(RowTexts(list), testing::IsEmpty());
-  EXPECT_NEAR((line.bounds.left + line.bounds.right) / 2, (rows.left + rows.right) / 2, 3);
+  // Centred: its ink may stop a few pixels short of the text's last advance.
+  EXPECT_NEAR((line.bounds.left + line.bounds.right) / 2, (rows.left + rows.right) / 2, 8);
   EXPECT_NEAR((line.bounds.top + line.bounds.bottom) / 2, (rows.top + rows.bottom) / 2, 10);
   const std::wstring path = ScreenshotPath(L"quorvane-loading");
   test::SaveWindowImage(window, path);

@@ -143,15 +143,11 @@ std::optional<LRESULT> ListView::OnMessage(UINT message, WPARAM wParam, LPARAM l
     }
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      if (message == WM_SYSKEYDOWN && wParam == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000) && popupMenu_) {
-        popupMenu_->Popup(Handle(), KeyboardMenuPoint());
-        return 0;
-      }
       if (OnKeyDown && OnKeyDown(static_cast<WORD>(wParam))) return 0;
       break;
     case WM_KEYUP:
-      // Windows opens the menu when the menu key is released; the list's own handling does
-      // not everywhere, so it is done here, and the key goes no further.
+      // Windows opens the menu when the menu key is released, Wine's list view does not; so it
+      // is done here, and the key goes no further. Shift+F10 comes as WM_CONTEXTMENU in both.
       if (wParam == VK_APPS && popupMenu_) {
         popupMenu_->Popup(Handle(), KeyboardMenuPoint());
         return 0;
@@ -275,8 +271,7 @@ void ListView::DrawEmptyText(HDC dc) const {
   const SelectedObject font(dc, Font());
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColour = SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-  std::wstring text = emptyText_;
-  DrawTextW(dc, text.data(), static_cast<int>(text.size()), &area,
+  DrawTextW(dc, emptyText_.c_str(), static_cast<int>(emptyText_.size()), &area,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
   SetTextColor(dc, oldColour);
   SetBkMode(dc, oldMode);
