@@ -9,6 +9,7 @@
 #include "catalogue/sources.h"
 #include "catalogue/task_service.h"
 #include "common/error.h"
+#include "common/native_path.h"
 #include "common/scoped.h"
 #include "common/shell.h"
 #include "common/text.h"
@@ -64,7 +65,7 @@ bool IsStartupFolder(const std::wstring& folder) {
 }
 
 bool IsDirectory(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(NativePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "common/error.h"
+#include "common/native_path.h"
 #include "common/scoped.h"
 #include "common/shell.h"
 #include "common/text.h"
@@ -208,9 +209,10 @@ std::wstring BackUpRegistryValue(HKEY rootKey, const std::wstring& key, const st
 }
 
 std::wstring MoveFileToBackup(const std::wstring& path) {
+  const std::wstring source = NativePath(path);
   return PlaceUnderFreeName(FileNamePart(path), L"Cannot move " + path + L" to the backup folder",
-                            [&path](const std::wstring& backup) -> DWORD {
-                              return MoveFileExW(path.c_str(), backup.c_str(),
+                            [&source](const std::wstring& backup) -> DWORD {
+                              return MoveFileExW(source.c_str(), backup.c_str(),
                                                  MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)
                                          ? ERROR_SUCCESS
                                          : GetLastError();

@@ -52,7 +52,7 @@ void RunCheckIn(const CheckInWork& work) {
   HandleReplyOnMainThread(reply, work.proc);
 }
 
-DWORD WINAPI CheckInThread(void* parameter) {
+DWORD WINAPI CheckInThread(void* parameter) noexcept {
   const std::unique_ptr<CheckInWork> work(static_cast<CheckInWork*>(parameter));
   // Nothing may leave a thread's function. What can still fail here (memory, or a main thread
   // that no longer takes calls while the program ends) has nobody left to tell.

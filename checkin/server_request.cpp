@@ -302,7 +302,7 @@ HeaderList CheckInHeaders() {
 HeaderList HoldCommandHeaders() { return {{L"User-Version", GetAppVersion(L"%d.%d.%d.%d")}, {L"User-Command", L"hold"}}; }
 
 void StartHoldCommand() {
-  std::thread([] {
+  std::thread([]() noexcept {
     // Nothing on this thread may end the program; a failure only means the command was not sent.
     try {
       SendHoldCommand();

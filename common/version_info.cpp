@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "common/files.h"
+#include "common/native_path.h"
 
 namespace quorvane {
 
@@ -45,12 +46,13 @@ std::optional<std::wstring> StringValue(const void* versionInfo, const std::wstr
 }  // namespace
 
 int GetVersionStrings(const std::wstring& fileName, const std::vector<std::wstring>& names, VersionValues& values) {
-  if (!FileExists(fileName)) return 0;
+  const std::wstring path = NativePath(fileName);
+  if (!FileExists(path)) return 0;
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(fileName.c_str(), &ignored);
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
   if (size == 0) return 0;
   std::vector<std::uint8_t> versionInfo(size);
-  if (!GetFileVersionInfoW(fileName.c_str(), 0, size, versionInfo.data())) return 0;
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, versionInfo.data())) return 0;
   const std::optional<std::wstring> translation = FirstTranslation(versionInfo.data());
   if (!translation) return 0;
   for (const std::wstring& name : names) {

@@ -10,6 +10,7 @@
 
 #include "common/error.h"
 #include "common/files.h"
+#include "common/native_path.h"
 #include "common/text.h"
 #include "listview/autorun_images.h"
 
@@ -43,13 +44,14 @@ int GetIconIndex(IconCache& cache, ui::ImageCollection& images, const std::wstri
   const std::wstring key = Trim(unquoted);
   if (key.empty()) return defaultIndex;
 
-  std::wstring path = key;
+  std::wstring file = key;
   WORD iconNumber = 0;
   if (const std::size_t comma = key.find(L','); comma != std::wstring::npos) {
-    path = Trim(std::wstring_view(key).substr(0, comma));
+    file = Trim(std::wstring_view(key).substr(0, comma));
     iconNumber = static_cast<WORD>(ParseInteger(std::wstring_view(key).substr(comma + 1)).value_or(defaultIndex));
   }
   if (const auto cached = cache.find(key); cached != cache.end()) return cached->second;
+  const std::wstring path = NativePath(file);
   if (!FileExists(path)) return kBlankDocumentImage;
 
   // The call may write another path, up to MAX_PATH characters, into the buffer.

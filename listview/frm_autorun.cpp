@@ -15,6 +15,7 @@
 #include "common/shell.h"
 #include "common/text.h"
 #include "common/version_info.h"
+#include "listview/loading_text.h"
 
 namespace quorvane {
 
@@ -97,6 +98,8 @@ void TFrmAutorun::SetUpList() {
   ListAutorun.SetPopupMenu(&Menu);
   ListAutorun.OnMeasureRow = [this] { return ListAutorunMeasureItem(); };
   ListAutorun.SetImages(&ListIcon);
+  // Until the first load, which waits for the check-in.
+  ListAutorun.SetEmptyText(LoadingText(CurrentLanguage()));
 }
 
 void TFrmAutorun::ConnectHandlers() {
@@ -117,6 +120,8 @@ void TFrmAutorun::ConnectHandlers() {
 // ---- Loading -----------------------------------------------------------------------------------
 
 void TFrmAutorun::LoadAutorun() {
+  // A load that fails has ended the wait as well: the list no longer says that it is loading.
+  const AtScopeEnd loaded([this] { ListAutorun.SetEmptyText({}); });
   ui::application::ProcessMessages();
   RefreshAutorunList(ListAutoObj);
   MergeAutorun();

@@ -20,7 +20,8 @@ namespace quorvane {
 
 class TFrmAutorun final : public ui::Panel {
  public:
-  // Builds the frame, filling its parent, with no rows; it loads nothing yet.
+  // Builds the frame, filling its parent, with no rows; it loads nothing yet. Until the first
+  // load ends, the empty list says in its middle, in the interface language, that it is loading.
   TFrmAutorun(ui::Component& owner, ui::Control& parent);
 
   // The name lists, which the main window keeps: FileWhite hides Startup-folder files,

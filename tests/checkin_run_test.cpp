@@ -108,7 +108,7 @@ struct SeenDialog {
   }
 };
 
-BOOL CALLBACK CollectControl(HWND child, LPARAM seen) {
+BOOL CALLBACK CollectControl(HWND child, LPARAM seen) noexcept {
   auto& dialog = *reinterpret_cast<SeenDialog*>(seen);
   RECT rect{};
   GetWindowRect(child, &rect);
@@ -153,7 +153,7 @@ struct FoundDialog {
 };
 
 // The update dialog: a visible window of this process with a Yes button.
-BOOL CALLBACK FindUpdateDialog(HWND window, LPARAM found) {
+BOOL CALLBACK FindUpdateDialog(HWND window, LPARAM found) noexcept {
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   if (process != GetCurrentProcessId() || !IsWindowVisible(window) || ClassOf(window) != L"QuorvaneWindow") return TRUE;
@@ -353,7 +353,7 @@ TEST_F(CheckInRun, WithoutCallbackReturnsOnlyWhenTheReplyHasBeenHandled) {
   EXPECT_THAT(probe.Opened(), IsEmpty());
 }
 
-BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) noexcept {
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   if (process != GetCurrentProcessId() || ClassOf(window) != L"#32770" || !IsWindowVisible(window)) return TRUE;

@@ -8,6 +8,7 @@
 
 #include <dlgs.h>
 
+#include <cwchar>
 #include <thread>
 
 #include "app/style/tesmora_button_styles.h"
@@ -17,9 +18,11 @@
 #include "app/ui/form.h"
 #include "catalogue/autorun_state.h"
 #include "catalogue/saved_list.h"
+#include "common/error.h"
 #include "common/scoped.h"
 #include "common/shell.h"
 #include "common/text.h"
+#include "listview/loading_text.h"
 #include "support/autorun_locations.h"
 #include "support/fake_task_scheduler.h"
 #include "support/test_support.h"
@@ -110,6 +113,68 @@ testing::Matcher<RECT> IsRect(LONG left, LONG top, LONG right, LONG bottom) {
                Field("bottom", &RECT::bottom, bottom));
 }
 
+// The list's area below its header, where the rows are.
+RECT RowsArea(const ui::ListView& list) {
+  RECT header{};
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(list.Handle(), LVM_GETHEADER, 0, 0)), &header);
+  RECT area = list.ClientRect();
+  area.top = header.bottom - header.top;
+  return area;
+}
+
+// What the list shows in its rows' area, drawn anew.
+test::WindowImage ShownList(const ui::ListView& list) {
+  RedrawWindow(list.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  ui::application::ProcessMessages();
+  return test::CaptureWindow(list.Handle());
+}
+
+// Where the list draws anything but its background colour in its rows' area.
+test::ColourSeen InkShown(const ui::ListView& list) {
+  const auto background = static_cast<COLORREF>(SendMessageW(list.Handle(), LVM_GETBKCOLOR, 0, 0));
+  return test::FindInk(ShownList(list), background, RowsArea(list));
+}
+
+// The rectangle of a popup menu that this process shows, waited for; the menu is then closed.
+class PopupMenuSeen {
+ public:
+  PopupMenuSeen() : thread_([this] { Watch(); }) {}
+  std::optional<RECT> Place() {
+    thread_.join();
+    return place_;
+  }
+
+ private:
+  static BOOL CALLBACK FindMenu(HWND window, LPARAM found) noexcept {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (process != GetCurrentProcessId() || std::wcscmp(className, L"#32768") != 0 || !IsWindowVisible(window)) {
+      return TRUE;
+    }
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  void Watch() {
+    for (int attempt = 0; attempt < 400; ++attempt) {
+      HWND menu = nullptr;
+      EnumWindows(FindMenu, reinterpret_cast<LPARAM>(&menu));
+      if (menu) {
+        RECT rect{};
+        GetWindowRect(menu, &rect);
+        place_ = rect;
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        return;
+      }
+      Sleep(25);
+    }
+  }
+
+  std::optional<RECT> place_;
+  std::thread thread_;
+};
+
 // ---- Finding and answering the dialogs of this process ---------------------------------------
 
 struct DialogSearch {
@@ -117,7 +182,7 @@ struct DialogSearch {
   HWND found;
 };
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM search) {
+BOOL CALLBACK FindDialog(HWND window, LPARAM search) noexcept {
   auto* wanted = reinterpret_cast<DialogSearch*>(search);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
@@ -361,6 +426,45 @@ TEST_F(FrmAutorunTest, IsLaidOutAsDesignedWithItsTranslatedTexts) {
   for (std::size_t i = 0; i < 4; ++i) EXPECT_TRUE(ui::LoadIconFromIconFile(frame_.DataIcon.IconData(i), 16, 16)) << i;
   EXPECT_EQ(ImageList_GetImageCount(frame_.ListIcon.Handle()), 4);
   EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0)), frame_.ListIcon.Handle());
+}
+
+TEST_F(FrmAutorunTest, SaysThatItIsLoadingInItsMiddleUntilTheFirstLoadFillsIt) {
+  Seed();
+  EXPECT_EQ(frame_.ListAutorun.EmptyText(), LoadingText(CurrentLanguage()));
+  EXPECT_EQ(SendMessageW(frame_.ListAutorun.Handle(), LVM_GETITEMCOUNT, 0, 0), 0);
+
+  // One line of the text's size, in the middle of the rows' area.
+  const test::ColourSeen line = InkShown(frame_.ListAutorun);
+  ASSERT_GT(line.count, 0);
+  // In the grey of disabled text.
+  EXPECT_GT(test::FindColour(ShownList(frame_.ListAutorun), GetSysColor(COLOR_GRAYTEXT), line.bounds).count, 0);
+  SIZE extent{};
+  {
+    const ui::WindowDC dc(frame_.ListAutorun.Handle());
+    const ui::SelectedObject font(dc.Get(), frame_.ListAutorun.Font());
+    const std::wstring text = frame_.ListAutorun.EmptyText();
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+  }
+  // Its ink starts where the centred text does, and a glyph's ink may stop short of its advance.
+  const RECT rows = RowsArea(frame_.ListAutorun);
+  EXPECT_NEAR(line.bounds.left, (rows.left + rows.right - extent.cx) / 2, 3);
+  EXPECT_LE(line.bounds.right - line.bounds.left, extent.cx + 1);
+  EXPECT_GE(line.bounds.right - line.bounds.left, extent.cx * 2 / 3);
+  EXPECT_LE(line.bounds.bottom - line.bounds.top, extent.cy);
+  EXPECT_NEAR((line.bounds.top + line.bounds.bottom) / 2, (rows.top + rows.bottom) / 2, extent.cy / 2 + 1);
+
+  // The first load fills the list, and the line is gone.
+  frame_.LoadAutorun();
+  EXPECT_THAT(SeededRows(frame_.ListAutorun), Contains(Shown(L"Fixture One Product", L"FILE", Ge(4))));
+  EXPECT_EQ(frame_.ListAutorun.EmptyText(), L"");
+}
+
+TEST_F(FrmAutorunTest, AFailedFirstLoadEndsTheWaitToo) {
+  scheduler_.FailAt(L"Connect", E_ACCESSDENIED);
+  EXPECT_THROW(frame_.LoadAutorun(), Error);
+  EXPECT_EQ(SendMessageW(frame_.ListAutorun.Handle(), LVM_GETITEMCOUNT, 0, 0), 0);
+  EXPECT_EQ(frame_.ListAutorun.EmptyText(), L"");
+  EXPECT_EQ(InkShown(frame_.ListAutorun).count, 0);
 }
 
 TEST_F(FrmAutorunTest, FollowsTheWindowsDpi) {
@@ -642,6 +746,61 @@ TEST_F(FrmAutorunTest, ThePopupMenuSavesTheWholeCatalogue) {
   // Cancelling writes nothing.
   saveThroughMenu(L"");
   EXPECT_THAT(test::FolderEntries(folder.Path()), testing::UnorderedElementsAre(L"empty.txt", L"saved.txt"));
+}
+
+TEST_F(FrmAutorunTest, TheMenuKeyAndShiftF10OpenThePopupMenuBelowTheSelectedRow) {
+  Seed();
+  frame_.LoadAutorun();
+  const HWND list = frame_.ListAutorun.Handle();
+  const auto menuPlace = [&](const auto& press) {
+    PopupMenuSeen seen;
+    press();
+    ui::application::ProcessMessages();
+    const std::optional<RECT> place = seen.Place();
+    return place ? std::optional<POINT>(POINT{place->left, place->top}) : std::nullopt;
+  };
+  const auto menuKey = [&] {
+    SetFocus(list);
+    SendMessageW(list, WM_KEYDOWN, VK_APPS, 1);
+    SendMessageW(list, WM_KEYUP, VK_APPS, 1 | (LPARAM{3} << 30));
+  };
+  const auto shiftF10 = [&] {
+    BYTE saved[256] = {};
+    GetKeyboardState(saved);
+    BYTE keys[256] = {};
+    std::copy(std::begin(saved), std::end(saved), keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    SetFocus(list);
+    SendMessageW(list, WM_SYSKEYDOWN, VK_F10, 1);
+    SetKeyboardState(saved);
+  };
+  // What Windows sends for either, with -1 widened to the parameter in both ways it may come.
+  const auto fromKeyboard = [&](LPARAM minusOne) {
+    return [=] { SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), minusOne); };
+  };
+  const auto atScreen = [&](POINT point) {
+    ClientToScreen(list, &point);
+    return std::optional<POINT>(point);
+  };
+  const auto samePoint = [](const std::optional<POINT>& a, const std::optional<POINT>& b) {
+    return a && b && a->x == b->x && a->y == b->y;
+  };
+
+  // Nothing selected: at the list's corner.
+  ASSERT_EQ(frame_.ListAutorun.FirstSelectedRow(), std::nullopt);
+  EXPECT_TRUE(samePoint(menuPlace(menuKey), atScreen({0, 0})));
+
+  ClickRow(2);
+  ASSERT_EQ(frame_.ListAutorun.FirstSelectedRow(), 2u);
+  const RECT row = RowRect(frame_.ListAutorun, 2);
+  const std::optional<POINT> belowRow = atScreen({row.left, row.bottom});
+  EXPECT_TRUE(samePoint(menuPlace(menuKey), belowRow)) << "menu key";
+  EXPECT_TRUE(samePoint(menuPlace(shiftF10), belowRow)) << "Shift+F10";
+  EXPECT_TRUE(samePoint(menuPlace(fromKeyboard(-1)), belowRow)) << "-1";
+  EXPECT_TRUE(samePoint(menuPlace(fromKeyboard(MAKELPARAM(-1, -1))), belowRow)) << "0xFFFFFFFF";
+  // A click opens it where the mouse is.
+  EXPECT_TRUE(samePoint(menuPlace(fromKeyboard(MAKELPARAM(30, 40))), std::optional<POINT>(POINT{30, 40})));
 }
 
 TEST_F(FrmAutorunTest, AFileThatCannotBeReplacedKeepsItsContentAndTheErrorIsShown) {

@@ -30,15 +30,6 @@ std::wstring ReadText(const std::wstring& path) { return test::FileExists(path) 
 
 void WriteText(const std::wstring& path, const std::string& text) { test::WriteFileBytes(path, text); }
 
-// Whether a condition becomes true within the time, checked every 50 ms.
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD milliseconds) {
-  for (DWORD waited = 0; waited < milliseconds; waited += 50) {
-    if (condition()) return true;
-    Sleep(50);
-  }
-  return condition();
-}
 
 struct WindowSearch {
   DWORD process;
@@ -47,7 +38,7 @@ struct WindowSearch {
   HWND found = nullptr;
 };
 
-BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) noexcept {
   auto& search = *reinterpret_cast<WindowSearch*>(context);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
@@ -77,7 +68,7 @@ HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& c
   return search.found;
 }
 
-BOOL CALLBACK MatchCheckBox(HWND window, LPARAM found) {
+BOOL CALLBACK MatchCheckBox(HWND window, LPARAM found) noexcept {
   wchar_t className[16] = {};
   GetClassNameW(window, className, 16);
   if (std::wstring(className) != L"Button" || (GetWindowLongPtrW(window, GWL_STYLE) & BS_TYPEMASK) != BS_AUTOCHECKBOX) {
@@ -136,7 +127,7 @@ class Quorvane {
   DWORD Id() const { return started_.id; }
   HWND WaitForMainWindow() const {
     HWND window = nullptr;
-    WaitFor([&] { return (window = FindTopWindow(Id(), L"QuorvaneWindow", L"Quorvane")) != nullptr; }, 60000);
+    test::WaitUntil([&] { return (window = FindTopWindow(Id(), L"QuorvaneWindow", L"Quorvane")) != nullptr; }, 60000);
     return window;
   }
   std::optional<DWORD> WaitForExit(DWORD milliseconds) const {
@@ -159,6 +150,7 @@ class ProgramTest : public testing::Test {
     test::SetStringValue(HKEY_CURRENT_USER, test::kRunKey, L"HiddenByReply", L"C:\\Hidden\\hidden.exe");
     test::SetStringValue(HKEY_CURRENT_USER, test::kRunKey, L"ShownTool", L"C:\\Shown\\shown.exe");
     DeleteFileW((kStandIn + L"\\delay").c_str());
+    DeleteFileW((kStandIn + L"\\hang-up").c_str());
     DeleteFileW((kStandIn + L"\\requests.log").c_str());
     const test::ProcessResult pointed = test::RunProcess(L"\"" + test::ProgramBesideTest(L"use_checkin_server.exe") +
                                                          L"\" " + ReadText(kStandIn + L"\\port") + L" \"" + kStandIn +
@@ -166,17 +158,28 @@ class ProgramTest : public testing::Test {
     ASSERT_EQ(pointed.exitCode, 0u) << pointed.errors;
   }
   void TearDown() override {
+    DeleteFileW((kStandIn + L"\\hang-up").c_str());
     test::RunProcess(L"\"" + test::ProgramBesideTest(L"use_checkin_server.exe") + L"\" none");
     test::DeleteRawTree(HKEY_CURRENT_USER, L"Software\\Tesmora");
     test::ResetAutorunLocations();
   }
 
   static void Reply(const std::string& body) { WriteText(kStandIn + L"\\reply.json", body); }
+  // The check-in's requests that reached the stand-in.
+  static std::size_t Attempts() {
+    const std::wstring requests = ReadText(kStandIn + L"\\requests.log");
+    std::size_t count = 0;
+    for (std::size_t at = requests.find(L"User-Union:"); at != std::wstring::npos;
+         at = requests.find(L"User-Union:", at + 1)) {
+      ++count;
+    }
+    return count;
+  }
 
   static std::vector<std::wstring> LoadedRows(HWND window) {
     const HWND list = FindChild(window, L"SysListView32");
     std::vector<std::wstring> rows;
-    WaitFor([&] { return !(rows = RowTexts(list)).empty(); }, 30000);
+    test::WaitUntil([&] { return !(rows = RowTexts(list)).empty(); }, 30000);
     return rows;
   }
 };
@@ -238,7 +241,7 @@ TEST_F(ProgramTest, TakingAnOfferedUpdateOpensItAndEndsTheProgramWithoutLoadingT
   const HWND window = program.WaitForMainWindow();
   ASSERT_NE(window, nullptr);
   HWND dialog = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (dialog = FindTopWindow(program.Id(), L"QuorvaneWindow", L"Quorvane")) != window &&
+  ASSERT_TRUE(test::WaitUntil([&] { return (dialog = FindTopWindow(program.Id(), L"QuorvaneWindow", L"Quorvane")) != window &&
                                    dialog != nullptr; },
                       30000));
   EXPECT_THAT(RowTexts(FindChild(window, L"SysListView32")), testing::IsEmpty());
@@ -271,15 +274,76 @@ TEST_F(ProgramTest, AnErrorOfTheListLoadIsShownAndTheProgramGoesOn) {
   const HWND window = program.WaitForMainWindow();
   ASSERT_NE(window, nullptr);
   HWND message = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (message = FindTopWindow(program.Id(), L"#32770")) != nullptr; }, 30000));
+  ASSERT_TRUE(test::WaitUntil([&] { return (message = FindTopWindow(program.Id(), L"#32770")) != nullptr; }, 30000));
   wchar_t text[512] = {};
   GetDlgItemTextW(message, 0xFFFF, text, 512);
   EXPECT_THAT(std::wstring(text), testing::Not(testing::IsEmpty()));
   PostMessageW(message, WM_COMMAND, IDOK, 0);
 
-  EXPECT_TRUE(WaitFor([&] { return !IsWindow(message); }, 10000));
+  EXPECT_TRUE(test::WaitUntil([&] { return !IsWindow(message); }, 10000));
   EXPECT_EQ(program.WaitForExit(1000), std::nullopt);
   EXPECT_THAT(RowTexts(FindChild(window, L"SysListView32")), testing::IsEmpty());
+}
+
+// The list's area below its header, where the rows are, in the window's client coordinates.
+RECT RowsArea(HWND window, HWND list) {
+  RECT area{};
+  GetClientRect(list, &area);
+  RECT header{};
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), &header);
+  area.top = header.bottom - header.top;
+  MapWindowPoints(list, window, reinterpret_cast<POINT*>(&area), 2);
+  return area;
+}
+
+// The window's picture, taken whole: another process's child windows cannot be copied alone.
+test::ColourSeen GreyTextIn(HWND window, const RECT& area) {
+  return test::FindColour(test::CaptureWindow(window), GetSysColor(COLOR_GRAYTEXT), area);
+}
+
+// Where the list draws anything but its background colour.
+test::ColourSeen InkIn(HWND window, HWND list, const RECT& area) {
+  const auto background = static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0));
+  return test::FindInk(test::CaptureWindow(window), background, area);
+}
+
+std::wstring ScreenshotPath(const std::wstring& name) {
+  wchar_t language[16] = {};
+  GetLocaleInfoW(GetUserDefaultLCID(), LOCALE_SISO639LANGNAME, language, 16);
+  CreateDirectoryW(QUORVANE_SCREENSHOT_DIR, nullptr);
+  return std::wstring(QUORVANE_SCREENSHOT_DIR) + L"\\" + name + L"-" + language + L".bmp";
+}
+
+// While the check-in tries again, the empty list says in its middle that it is loading; once
+// an attempt is answered, the rows take its place. Leaves the picture of the waiting window.
+TEST_F(ProgramTest, ScreenshotWhileTheCheckInTriesAgainShowsThatTheListIsLoading) {
+  Reply("{}");
+  WriteText(kStandIn + L"\\hang-up", "");
+  Quorvane program;
+  const HWND window = program.WaitForMainWindow();
+  ASSERT_NE(window, nullptr);
+  const HWND list = FindChild(window, L"SysListView32");
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(test::WaitUntil([] { return Attempts() >= 1; }, 30000)) << "no request reached the stand-in";
+
+  const RECT rows = RowsArea(window, list);
+  test::ColourSeen line;
+  ASSERT_TRUE(test::WaitUntil([&] { return (line = InkIn(window, list, rows)).count > 0; }, 10000));
+  EXPECT_GT(GreyTextIn(window, line.bounds).count, 0);
+  EXPECT_LT(line.bounds.bottom - line.bounds.top, 30) << "one line";
+  EXPECT_THAT(RowTexts(list), testing::IsEmpty());
+  // Centred: its ink may stop a few pixels short of the text's last advance.
+  EXPECT_NEAR((line.bounds.left + line.bounds.right) / 2, (rows.left + rows.right) / 2, 8);
+  EXPECT_NEAR((line.bounds.top + line.bounds.bottom) / 2, (rows.top + rows.bottom) / 2, 10);
+  const std::wstring path = ScreenshotPath(L"quorvane-loading");
+  test::SaveWindowImage(window, path);
+  EXPECT_TRUE(test::FileExists(path));
+
+  // The next attempt is answered.
+  DeleteFileW((kStandIn + L"\\hang-up").c_str());
+  EXPECT_THAT(LoadedRows(window), Contains(L"ShownTool"));
+  EXPECT_GE(Attempts(), 2u);
+  EXPECT_TRUE(test::WaitUntil([&] { return GreyTextIn(window, line.bounds).count == 0; }, 5000)) << "the line is still there";
 }
 
 // Leaves a picture of the loaded window in the interface language of the test's locale, which
@@ -294,13 +358,10 @@ TEST_F(ProgramTest, ScreenshotOfTheLoadedWindow) {
   ASSERT_NE(window, nullptr);
   const std::size_t shown = LoadedRows(window).size();
   SendMessageW(FindCheckBox(window), BM_CLICK, 0, 0);  // "All Programs": the greyed row too
-  EXPECT_TRUE(WaitFor([&] { return RowTexts(FindChild(window, L"SysListView32")).size() > shown; }, 10000));
+  EXPECT_TRUE(test::WaitUntil([&] { return RowTexts(FindChild(window, L"SysListView32")).size() > shown; }, 10000));
   Sleep(500);
 
-  wchar_t language[16] = {};
-  GetLocaleInfoW(GetUserDefaultLCID(), LOCALE_SISO639LANGNAME, language, 16);
-  CreateDirectoryW(QUORVANE_SCREENSHOT_DIR, nullptr);
-  const std::wstring path = std::wstring(QUORVANE_SCREENSHOT_DIR) + L"\\quorvane-" + language + L".bmp";
+  const std::wstring path = ScreenshotPath(L"quorvane");
   test::SaveWindowImage(window, path);
   EXPECT_TRUE(test::FileExists(path));
 }

@@ -46,7 +46,7 @@ std::size_t RecordSize(const ListedService& service) {
 }
 
 BOOL WINAPI EnumerateDouble(SC_HANDLE, DWORD type, DWORD state, LPENUM_SERVICE_STATUSW buffer, DWORD size,
-                            LPDWORD needed, LPDWORD returned, LPDWORD resume) {
+                            LPDWORD needed, LPDWORD returned, LPDWORD resume) noexcept {
   ServiceManagerDouble& system = *managerDouble;
   const int call = system.calls++;
   if (system.beforeCall) system.beforeCall(call);

@@ -39,7 +39,7 @@ testing::Matcher<RECT> IsRect(LONG left, LONG top, LONG right, LONG bottom) {
                         testing::Field("right", &RECT::right, right), testing::Field("bottom", &RECT::bottom, bottom));
 }
 
-BOOL CALLBACK FindOwnMessageBox(HWND window, LPARAM found) {
+BOOL CALLBACK FindOwnMessageBox(HWND window, LPARAM found) noexcept {
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   wchar_t className[16] = {};

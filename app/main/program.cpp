@@ -2,6 +2,8 @@
 // window, and the modules end in the opposite order.
 #include <windows.h>
 
+#include <exception>
+
 #include "app/main/main_window.h"
 #include "app/style/tesmora_button_styles.h"
 #include "app/translation/translation.h"
@@ -53,17 +55,23 @@ void RunProgram() {
 }  // namespace
 }  // namespace quorvane
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) noexcept {
   quorvane::RestrictDllSearchToSystemFolder();
+  // An error that the event loop's handlers did not take, such as a window that cannot be
+  // made, is shown as theirs are, and ends the program.
+  try {
+    quorvane::RegisterTesmoraButtonStyles();
+    quorvane::InitTranslation();
+    quorvane::InitFolderPlaceholders();
 
-  quorvane::RegisterTesmoraButtonStyles();
-  quorvane::InitTranslation();
-  quorvane::InitFolderPlaceholders();
+    quorvane::RunProgram();
 
-  quorvane::RunProgram();
-
-  quorvane::ReleaseFolderPlaceholders();
-  quorvane::ReleaseTranslation();
-  quorvane::ui::UnregisterButtonStyleFamilies();
-  return 0;
+    quorvane::ReleaseFolderPlaceholders();
+    quorvane::ReleaseTranslation();
+    quorvane::ui::UnregisterButtonStyleFamilies();
+    return 0;
+  } catch (...) {
+    quorvane::ui::application::HandleException(std::current_exception());
+    return 1;
+  }
 }

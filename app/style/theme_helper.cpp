@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
+#include <exception>
 #include <string>
 
+#include "app/ui/application.h"
 #include "common/error.h"
 
 namespace quorvane {
@@ -65,12 +67,17 @@ void TThemeHelper::UpdateShape() {
 
 // Runs before the window's own handling, so that the line is updated first.
 LRESULT CALLBACK TThemeHelper::NewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                             DWORD_PTR self) {
+                                             DWORD_PTR self) noexcept {
   auto* helper = reinterpret_cast<TThemeHelper*>(self);
-  if (message == WM_SIZE) helper->UpdateShape();
-  if (message == WM_ACTIVATE) {
-    helper->FIsActive = LOWORD(wParam) != WA_INACTIVE;
-    helper->UpdateShape();
+  try {
+    if (message == WM_SIZE) helper->UpdateShape();
+    if (message == WM_ACTIVATE) {
+      helper->FIsActive = LOWORD(wParam) != WA_INACTIVE;
+      helper->UpdateShape();
+    }
+  } catch (...) {
+    // As for the window's own handlers: the error is shown, and the window goes on.
+    ui::application::HandleException(std::current_exception());
   }
   return DefSubclassProc(window, message, wParam, lParam);
 }

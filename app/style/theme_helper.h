@@ -24,7 +24,7 @@ class TThemeHelper final : public ui::Component {
 
  private:
   static LRESULT CALLBACK NewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                        DWORD_PTR self);
+                                        DWORD_PTR self) noexcept;
 
   ui::Form* FForm;
   COLORREF FActiveColor = RGB(61, 132, 221);

@@ -34,7 +34,7 @@ State& TheState() {
   return state;
 }
 
-LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   if (message != kRunSynchronized) return DefWindowProcW(window, message, wParam, lParam);
   auto* call = reinterpret_cast<SynchronizedCall*>(lParam);
   try {

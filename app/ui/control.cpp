@@ -105,7 +105,7 @@ Control* Control::FromHandle(HWND window) {
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR self) {
+                                       DWORD_PTR self) noexcept {
   auto* control = reinterpret_cast<Control*>(self);
   if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(window, SubclassProc, 0);

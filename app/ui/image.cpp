@@ -3,6 +3,7 @@
 #include <wincodec.h>
 
 #include <cwctype>
+#include <exception>
 #include <vector>
 
 #include "common/scoped.h"
@@ -15,27 +16,39 @@ namespace {
 struct ResourceSearch {
   std::wstring prefix;
   std::map<int, std::wstring> steps;
+  std::exception_ptr error;  // what stopped the search, for its caller
 };
 
-BOOL CALLBACK CollectStep(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR context) {
-  if (IS_INTRESOURCE(name)) return TRUE;
-  auto& search = *reinterpret_cast<ResourceSearch*>(context);
+// Notes the resource when its name is the prefix followed by a dpi.
+void AddStep(ResourceSearch& search, LPWSTR name) {
+  if (IS_INTRESOURCE(name)) return;
   const std::wstring_view text(name);
-  if (!StartsWithIgnoreAsciiCase(text, search.prefix)) return TRUE;
+  if (!StartsWithIgnoreAsciiCase(text, search.prefix)) return;
   const std::wstring_view digits = text.substr(search.prefix.size());
-  if (digits.empty() || digits.size() > 4) return TRUE;
+  if (digits.empty() || digits.size() > 4) return;
   int dpi = 0;
   for (wchar_t digit : digits) {
-    if (!std::iswdigit(digit)) return TRUE;
+    if (!std::iswdigit(digit)) return;
     dpi = dpi * 10 + (digit - L'0');
   }
   if (dpi > 0) search.steps[dpi] = std::wstring(text);
-  return TRUE;
+}
+
+BOOL CALLBACK CollectStep(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR context) noexcept {
+  auto& search = *reinterpret_cast<ResourceSearch*>(context);
+  try {
+    AddStep(search, name);
+    return TRUE;
+  } catch (...) {
+    search.error = std::current_exception();
+    return FALSE;
+  }
 }
 
 std::map<int, std::wstring> FindSteps(const std::wstring& base) {
-  ResourceSearch search{base + L"_", {}};
+  ResourceSearch search{base + L"_", {}, nullptr};
   EnumResourceNamesW(GetModuleHandleW(nullptr), RT_RCDATA, CollectStep, reinterpret_cast<LONG_PTR>(&search));
+  if (search.error) std::rethrow_exception(search.error);
   return search.steps;
 }
 

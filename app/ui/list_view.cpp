@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/ui/gdi.h"
 #include "app/ui/images.h"
 #include "app/ui/menu.h"
 
@@ -144,6 +145,24 @@ std::optional<LRESULT> ListView::OnMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_SYSKEYDOWN:
       if (OnKeyDown && OnKeyDown(static_cast<WORD>(wParam))) return 0;
       break;
+    case WM_KEYUP:
+      // Windows opens the menu when the menu key is released, Wine's list view does not; so it
+      // is done here, and the key goes no further. Shift+F10 comes as WM_CONTEXTMENU in both.
+      if (wParam == VK_APPS && popupMenu_) {
+        popupMenu_->Popup(Handle(), KeyboardMenuPoint());
+        return 0;
+      }
+      break;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+      const LRESULT result = DefaultProc(message, wParam, lParam);
+      if (message == WM_PRINTCLIENT || wParam) {
+        DrawEmptyText(reinterpret_cast<HDC>(wParam));
+      } else {
+        DrawEmptyText(WindowDC(Handle()).Get());
+      }
+      return result;
+    }
     case WM_CONTEXTMENU:
       if (popupMenu_) {
         ShowPopupMenu(lParam);
@@ -228,18 +247,57 @@ HFONT ListView::FontWithFace(const std::wstring& face, bool fixedPitch) {
   return font.Get();
 }
 
-void ListView::ShowPopupMenu(LPARAM screenPoint) {
-  POINT point{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
-  // From the keyboard: below the focused row, or at the list's corner.
-  if (screenPoint == -1) {
-    RECT place{};
-    place.left = LVIR_BOUNDS;
-    const std::optional<std::size_t> focused = FocusedRow();
-    if (!focused || !SendMessageW(Handle(), LVM_GETITEMRECT, *focused, reinterpret_cast<LPARAM>(&place))) place = {};
-    point = {place.left, place.bottom};
-    ClientToScreen(Handle(), &point);
+void ListView::SetEmptyText(const std::wstring& text) {
+  if (text == emptyText_) return;
+  emptyText_ = text;
+  Invalidate();
+}
+
+RECT ListView::RowsArea() const {
+  RECT area = ClientRect();
+  if (const auto header = reinterpret_cast<HWND>(SendMessageW(Handle(), LVM_GETHEADER, 0, 0));
+      header && IsWindowVisible(header)) {
+    RECT headerRect{};
+    GetWindowRect(header, &headerRect);
+    area.top = std::min(area.bottom, area.top + (headerRect.bottom - headerRect.top));
   }
-  popupMenu_->Popup(Handle(), point);
+  return area;
+}
+
+// Over what the list has painted: the rows' area is empty then.
+void ListView::DrawEmptyText(HDC dc) const {
+  if (emptyText_.empty() || RowCount() != 0 || !dc) return;
+  RECT area = RowsArea();
+  const SelectedObject font(dc, Font());
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF oldColour = SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  DrawTextW(dc, emptyText_.c_str(), static_cast<int>(emptyText_.size()), &area,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+  SetTextColor(dc, oldColour);
+  SetBkMode(dc, oldMode);
+}
+
+void ListView::ShowPopupMenu(LPARAM screenPoint) {
+  // From the keyboard (the menu key, Shift+F10) both coordinates are -1, however the 32 bits
+  // are widened into the parameter.
+  const POINT given{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+  popupMenu_->Popup(Handle(), given.x == -1 && given.y == -1 ? KeyboardMenuPoint() : given);
+}
+
+// Below the selected row where it is in view, else at the list's top left corner; in screen
+// coordinates.
+POINT ListView::KeyboardMenuPoint() const {
+  POINT point{0, 0};
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  const RECT rows = RowsArea();
+  if (const std::optional<std::size_t> selected = FirstSelectedRow();
+      selected && SendMessageW(Handle(), LVM_GETITEMRECT, *selected, reinterpret_cast<LPARAM>(&row)) &&
+      row.bottom > rows.top && row.top < rows.bottom) {
+    point = {std::max(row.left, LONG{0}), std::min(row.bottom, rows.bottom)};
+  }
+  ClientToScreen(Handle(), &point);
+  return point;
 }
 
 void ListView::OnDpiChanged() {

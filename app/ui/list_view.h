@@ -43,8 +43,12 @@ class ListView : public Control {
 
   // The pictures of the rows' first cells. The list does not own them.
   void SetImages(ImageList* images);
-  // The menu that a right-click (or the context-menu key) opens.
+  // The menu that a right-click opens, and from the keyboard the menu key or Shift+F10.
   void SetPopupMenu(PopupMenu* menu) { popupMenu_ = menu; }
+  // One line in the middle of the list while it has no rows, such as what it waits for; an
+  // empty text shows nothing.
+  void SetEmptyText(const std::wstring& text);
+  const std::wstring& EmptyText() const { return emptyText_; }
 
   void SetRowCount(std::size_t count);
   std::size_t RowCount() const;
@@ -78,12 +82,17 @@ class ListView : public Control {
   void FitAutoSizeColumn();
   void ApplyColumnWidths();
   void ShowPopupMenu(LPARAM screenPoint);
+  POINT KeyboardMenuPoint() const;
+  // The client area below the header.
+  RECT RowsArea() const;
+  void DrawEmptyText(HDC dc) const;
   HFONT FontWithFace(const std::wstring& face, bool fixedPitch);
 
   std::vector<int> columnWidths_;
   int autoSizeColumn_ = -1;
   ImageList* images_ = nullptr;
   PopupMenu* popupMenu_ = nullptr;
+  std::wstring emptyText_;
   // Fonts made for cells that ask for another face, for the list's font of fontsFor_.
   std::map<std::pair<std::wstring, bool>, ScopedFont> faceFonts_;
   HFONT fontsFor_ = nullptr;

@@ -22,6 +22,9 @@
 #include <string>
 #include <vector>
 
+// COM calls every method here, so none lets an exception out (noexcept): the only one that
+// could come, a failed allocation, ends the test program.
+//
 // COM objects end through Release, never through a pointer to the interface they implement,
 // whose destructors COM leaves non-virtual.
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
@@ -150,7 +153,7 @@ class Object : public Interface {
   Object& operator=(const Object&) = delete;
   virtual ~Object() { --liveObjects; }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (iid != IID_IUnknown && iid != IID_IDispatch && iid != __uuidof(Interface)) return E_NOINTERFACE;
@@ -158,16 +161,19 @@ class Object : public Interface {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
+  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() noexcept override {
     const ULONG left = --references_;
     if (left == 0) delete this;
     return left;
   }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) noexcept override {
     return E_NOTIMPL;
   }
 
@@ -192,12 +198,12 @@ class RegisteredTask : public Object<IRegisteredTask> {
  public:
   explicit RegisteredTask(std::wstring path) : path_(std::move(path)) {}
 
-  HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override {
+  HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) noexcept override {
     if (const HRESULT failure = Injected(L"get_Name", NameOf(path_)); FAILED(failure)) return failure;
     return NewBstr(NameOf(path_), name);
   }
-  HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) override { return NewBstr(path_, path); }
-  HRESULT STDMETHODCALLTYPE get_Enabled(VARIANT_BOOL* enabled) override {
+  HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) noexcept override { return NewBstr(path_, path); }
+  HRESULT STDMETHODCALLTYPE get_Enabled(VARIANT_BOOL* enabled) noexcept override {
     if (!enabled) return E_POINTER;
     if (const HRESULT failure = Injected(L"get_Enabled", NameOf(path_)); FAILED(failure)) return failure;
     const std::vector<Task> tasks = LoadTasks();
@@ -206,7 +212,7 @@ class RegisteredTask : public Object<IRegisteredTask> {
     *enabled = task->enabled ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL enabled) override {
+  HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL enabled) noexcept override {
     if (enabled != VARIANT_TRUE && enabled != VARIANT_FALSE) return E_INVALIDARG;
     if (const HRESULT failure = Injected(L"put_Enabled", NameOf(path_)); FAILED(failure)) return failure;
     std::vector<Task> tasks = LoadTasks();
@@ -216,20 +222,21 @@ class RegisteredTask : public Object<IRegisteredTask> {
     SaveTasks(tasks);
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE get_State(TASK_STATE*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Run(VARIANT, IRunningTask**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE RunEx(VARIANT, LONG, LONG, BSTR, IRunningTask**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetInstances(LONG, IRunningTaskCollection**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE get_LastRunTime(DATE*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE get_LastTaskResult(LONG*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE get_NumberOfMissedRuns(LONG*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE get_NextRunTime(DATE*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE get_Definition(ITaskDefinition**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE get_Xml(BSTR*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetSecurityDescriptor(LONG, BSTR*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SetSecurityDescriptor(BSTR, LONG) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Stop(LONG) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetRunTimes(const LPSYSTEMTIME, const LPSYSTEMTIME, DWORD*, LPSYSTEMTIME*) override {
+  HRESULT STDMETHODCALLTYPE get_State(TASK_STATE*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Run(VARIANT, IRunningTask**) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE RunEx(VARIANT, LONG, LONG, BSTR, IRunningTask**) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetInstances(LONG, IRunningTaskCollection**) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_LastRunTime(DATE*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_LastTaskResult(LONG*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_NumberOfMissedRuns(LONG*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_NextRunTime(DATE*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Definition(ITaskDefinition**) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Xml(BSTR*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetSecurityDescriptor(LONG, BSTR*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetSecurityDescriptor(BSTR, LONG) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Stop(LONG) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetRunTimes(const LPSYSTEMTIME, const LPSYSTEMTIME, DWORD*,
+                                        LPSYSTEMTIME*) noexcept override {
     return E_NOTIMPL;
   }
 
@@ -242,13 +249,13 @@ class TaskCollection : public Object<IRegisteredTaskCollection> {
  public:
   explicit TaskCollection(std::vector<std::wstring> paths) : paths_(std::move(paths)) {}
 
-  HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override {
+  HRESULT STDMETHODCALLTYPE get_Count(LONG* count) noexcept override {
     if (!count) return E_POINTER;
     if (const HRESULT failure = Injected(L"get_Count"); FAILED(failure)) return failure;
     *count = static_cast<LONG>(paths_.size());
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE get_Item(VARIANT index, IRegisteredTask** task) override {
+  HRESULT STDMETHODCALLTYPE get_Item(VARIANT index, IRegisteredTask** task) noexcept override {
     if (!task) return E_POINTER;
     *task = nullptr;
     if (index.vt != VT_I4) return E_INVALIDARG;
@@ -256,7 +263,7 @@ class TaskCollection : public Object<IRegisteredTaskCollection> {
     if (index.lVal < 1 || static_cast<std::size_t>(index.lVal) > paths_.size()) return E_INVALIDARG;
     return Hand(new RegisteredTask(paths_[static_cast<std::size_t>(index.lVal) - 1]), task);
   }
-  HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown**) noexcept override { return E_NOTIMPL; }
 
  private:
   std::vector<std::wstring> paths_;
@@ -266,11 +273,11 @@ class TaskFolder : public Object<ITaskFolder> {
  public:
   explicit TaskFolder(std::wstring path) : path_(std::move(path)) {}
 
-  HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override {
+  HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) noexcept override {
     return NewBstr(path_ == L"\\" ? path_ : NameOf(path_), name);
   }
-  HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) override { return NewBstr(path_, path); }
-  HRESULT STDMETHODCALLTYPE GetTask(BSTR path, IRegisteredTask** task) override {
+  HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) noexcept override { return NewBstr(path_, path); }
+  HRESULT STDMETHODCALLTYPE GetTask(BSTR path, IRegisteredTask** task) noexcept override {
     if (!task) return E_POINTER;
     *task = nullptr;
     if (const HRESULT failure = Injected(L"GetTask"); FAILED(failure)) return failure;
@@ -283,7 +290,7 @@ class TaskFolder : public Object<ITaskFolder> {
     if (!found) return kNotFound;
     return Hand(new RegisteredTask(found->path), task);
   }
-  HRESULT STDMETHODCALLTYPE GetTasks(LONG flags, IRegisteredTaskCollection** tasks) override {
+  HRESULT STDMETHODCALLTYPE GetTasks(LONG flags, IRegisteredTaskCollection** tasks) noexcept override {
     if (!tasks) return E_POINTER;
     *tasks = nullptr;
     if (const HRESULT failure = Injected(L"GetTasks"); FAILED(failure)) return failure;
@@ -295,21 +302,21 @@ class TaskFolder : public Object<ITaskFolder> {
     }
     return Hand(new TaskCollection(std::move(paths)), tasks);
   }
-  HRESULT STDMETHODCALLTYPE GetFolder(BSTR, ITaskFolder**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetFolders(LONG, ITaskFolderCollection**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE CreateFolder(BSTR, VARIANT, ITaskFolder**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE DeleteFolder(BSTR, LONG) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE DeleteTask(BSTR, LONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetFolder(BSTR, ITaskFolder**) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetFolders(LONG, ITaskFolderCollection**) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CreateFolder(BSTR, VARIANT, ITaskFolder**) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DeleteFolder(BSTR, LONG) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DeleteTask(BSTR, LONG) noexcept override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE RegisterTask(BSTR, BSTR, LONG, VARIANT, VARIANT, TASK_LOGON_TYPE, VARIANT,
-                                         IRegisteredTask**) override {
+                                         IRegisteredTask**) noexcept override {
     return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE RegisterTaskDefinition(BSTR, ITaskDefinition*, LONG, VARIANT, VARIANT, TASK_LOGON_TYPE,
-                                                   VARIANT, IRegisteredTask**) override {
+                                                   VARIANT, IRegisteredTask**) noexcept override {
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE GetSecurityDescriptor(LONG, BSTR*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SetSecurityDescriptor(BSTR, LONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetSecurityDescriptor(LONG, BSTR*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetSecurityDescriptor(BSTR, LONG) noexcept override { return E_NOTIMPL; }
 
  private:
   std::wstring path_;
@@ -322,14 +329,14 @@ bool IsLocal(const VARIANT& argument) {
 
 class TaskService : public Object<ITaskService> {
  public:
-  HRESULT STDMETHODCALLTYPE Connect(VARIANT server, VARIANT user, VARIANT domain, VARIANT password) override {
+  HRESULT STDMETHODCALLTYPE Connect(VARIANT server, VARIANT user, VARIANT domain, VARIANT password) noexcept override {
     if (const HRESULT failure = Injected(L"Connect"); FAILED(failure)) return failure;
     if (!IsLocal(server)) return HRESULT_FROM_WIN32(ERROR_BAD_NETPATH);
     if (!IsLocal(user) || !IsLocal(domain) || !IsLocal(password)) return E_ACCESSDENIED;
     connected_ = true;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetFolder(BSTR path, ITaskFolder** folder) override {
+  HRESULT STDMETHODCALLTYPE GetFolder(BSTR path, ITaskFolder** folder) noexcept override {
     if (!folder) return E_POINTER;
     *folder = nullptr;
     if (!connected_) return kNotConnected;
@@ -340,17 +347,17 @@ class TaskService : public Object<ITaskService> {
     if (!FolderExists(given)) return kNotFound;
     return Hand(new TaskFolder(given), folder);
   }
-  HRESULT STDMETHODCALLTYPE get_Connected(VARIANT_BOOL* connected) override {
+  HRESULT STDMETHODCALLTYPE get_Connected(VARIANT_BOOL* connected) noexcept override {
     if (!connected) return E_POINTER;
     *connected = connected_ ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetRunningTasks(LONG, IRunningTaskCollection**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE NewTask(DWORD, ITaskDefinition**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE get_TargetServer(BSTR*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE get_ConnectedUser(BSTR*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE get_ConnectedDomain(BSTR*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE get_HighestVersion(DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetRunningTasks(LONG, IRunningTaskCollection**) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE NewTask(DWORD, ITaskDefinition**) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_TargetServer(BSTR*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_ConnectedUser(BSTR*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_ConnectedDomain(BSTR*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_HighestVersion(DWORD*) noexcept override { return E_NOTIMPL; }
 
  private:
   bool connected_ = false;
@@ -358,7 +365,7 @@ class TaskService : public Object<ITaskService> {
 
 class ClassFactory : public IClassFactory {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (iid != IID_IUnknown && iid != IID_IClassFactory) return E_NOINTERFACE;
@@ -366,10 +373,10 @@ class ClassFactory : public IClassFactory {
     return S_OK;
   }
   // One factory for the life of the module; it counts nothing.
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() noexcept override { return 1; }
 
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) noexcept override {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
@@ -381,7 +388,7 @@ class ClassFactory : public IClassFactory {
     service->Release();
     return result;
   }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) noexcept override {
     serverLocks += lock ? 1 : -1;
     return S_OK;
   }
@@ -393,17 +400,17 @@ ClassFactory factory;
 
 extern "C" {
 
-HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) noexcept {
   if (!out) return E_POINTER;
   *out = nullptr;
   if (clsid != __uuidof(TaskScheduler)) return CLASS_E_CLASSNOTAVAILABLE;
   return factory.QueryInterface(iid, out);
 }
 
-HRESULT STDAPICALLTYPE DllCanUnloadNow() { return liveObjects == 0 && serverLocks == 0 ? S_OK : S_FALSE; }
+HRESULT STDAPICALLTYPE DllCanUnloadNow() noexcept { return liveObjects == 0 && serverLocks == 0 ? S_OK : S_FALSE; }
 
 // How many of the double's objects are alive: a program that releases all it was given
 // leaves none.
-LONG STDAPICALLTYPE FakeTaskSchedulerLiveObjects() { return liveObjects; }
+LONG STDAPICALLTYPE FakeTaskSchedulerLiveObjects() noexcept { return liveObjects; }
 
 }  // extern "C"

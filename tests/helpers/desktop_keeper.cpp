@@ -45,7 +45,7 @@ bool CreateReadyFile(const wchar_t* path) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR readyFile, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR readyFile, int) noexcept {
   const HWND window = CreateKeeperWindow(instance);
   if (!window) return 1;
   DrawTextOnce(window);

@@ -1,5 +1,6 @@
 #include "support/window_capture.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/ui/gdi.h"
@@ -72,17 +73,61 @@ std::vector<std::uint32_t> DrawnIcon(HICON icon, int size) {
   return pixels;
 }
 
-void SaveWindowImage(HWND window, const std::wstring& path) {
+COLORREF WindowImage::At(int x, int y) const {
+  const std::uint32_t pixel = pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                                     static_cast<std::size_t>(x)];
+  return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
+
+WindowImage CaptureWindow(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
-  const int width = client.right;
-  const int height = client.bottom;
-  PixelCanvas canvas(width, height);
+  WindowImage image;
+  image.width = client.right;
+  image.height = client.bottom;
+  PixelCanvas canvas(image.width, image.height);
   const ui::WindowDC source(window);
-  if (!BitBlt(canvas.Dc(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY)) {
+  if (!BitBlt(canvas.Dc(), 0, 0, image.width, image.height, source.Get(), 0, 0, SRCCOPY)) {
     throw std::runtime_error("cannot copy the window's pixels");
   }
-  const std::vector<std::uint32_t> pixels = canvas.Pixels();
+  image.pixels = canvas.Pixels();
+  for (std::uint32_t& pixel : image.pixels) pixel &= 0xFFFFFF;
+  return image;
+}
+
+namespace {
+
+template <typename Wanted>
+ColourSeen FindPixels(const WindowImage& image, const RECT& area, Wanted wanted) {
+  ColourSeen seen;
+  for (int y = std::max(0, static_cast<int>(area.top)); y < std::min(image.height, static_cast<int>(area.bottom)); ++y) {
+    for (int x = std::max(0, static_cast<int>(area.left)); x < std::min(image.width, static_cast<int>(area.right));
+         ++x) {
+      if (!wanted(image.At(x, y))) continue;
+      seen.bounds = seen.count++ == 0 ? RECT{x, y, x + 1, y + 1}
+                                      : RECT{std::min(seen.bounds.left, LONG{x}), std::min(seen.bounds.top, LONG{y}),
+                                             std::max(seen.bounds.right, LONG{x + 1}),
+                                             std::max(seen.bounds.bottom, LONG{y + 1})};
+    }
+  }
+  return seen;
+}
+
+}  // namespace
+
+ColourSeen FindColour(const WindowImage& image, COLORREF colour, const RECT& area) {
+  return FindPixels(image, area, [colour](COLORREF pixel) { return pixel == colour; });
+}
+
+ColourSeen FindInk(const WindowImage& image, COLORREF background, const RECT& area) {
+  return FindPixels(image, area, [background](COLORREF pixel) { return pixel != background; });
+}
+
+void SaveWindowImage(HWND window, const std::wstring& path) {
+  const WindowImage image = CaptureWindow(window);
+  const int width = image.width;
+  const int height = image.height;
+  const std::vector<std::uint32_t>& pixels = image.pixels;
   const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
   const auto imageSize = static_cast<std::uint32_t>(stride * static_cast<std::size_t>(height));
   std::string file = "BM";
