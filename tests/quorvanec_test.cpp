@@ -700,14 +700,19 @@ TEST_F(QuorvanecWatch, FollowsARunKeyAndAStartupFolderThatAreRemovedAndCreatedAg
       << watcher->Output();
 }
 
-// Ctrl+Break reaches a program of another process group in the same console.
+// Ctrl+Break, sent to the watcher's process group in the watcher's own console. Wine 8 refuses
+// to send it (GenerateConsoleCtrlEvent fails with ERROR_INVALID_HANDLE, in a console shared
+// with the test as in one attached to): there the test can only say so.
 TEST_F(QuorvanecWatch, EndsCleanlyOnCtrlBreak) {
+  const auto watcher = StartWatch(CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP);
   FreeConsole();
-  ASSERT_TRUE(AllocConsole());
-  const auto watcher = StartWatch(CREATE_NEW_PROCESS_GROUP);
-  ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, watcher->Id()));
+  ASSERT_TRUE(AttachConsole(watcher->Id())) << GetLastError();
+  const bool sent = GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, watcher->Id());
+  const DWORD error = GetLastError();
+  FreeConsole();
+  if (!sent && error == ERROR_INVALID_HANDLE) GTEST_SKIP() << "the platform cannot send Ctrl+Break";
+  ASSERT_TRUE(sent) << error;
   EXPECT_EQ(watcher->WaitForExit(10000), std::optional<DWORD>(0)) << watcher->Errors();
-  FreeConsole();
 }
 
 const std::string kUsage =
