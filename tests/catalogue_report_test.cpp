@@ -65,7 +65,8 @@ TEST(FormatCatalogueJson, IsAnArrayOfOneObjectPerEntryInCatalogueOrder) {
 
   CatalogueReport report = Reported({Info(L"HKCU", L"\"quoted\" \\ \uC804\x01", L"HKCU\\Run\\q", false),
                                      Info(L"FILE", L"b", L"C:\\b.lnk", true)});
-  report[0].details = {L"Product \uC804", L"Desc", L"Vendor", L"1.2.3.4", true, L"2026-12-10T09:41:07Z"};
+  report[0].details = {L"Product \uC804", L"Desc", L"Vendor", L"1.2.3.4", true, L"2026-12-10T09:41:07Z",
+                       FileSignature{SignatureState::Untrusted, L"Signer \"S\""}};
   const std::wstring text = FormatCatalogueJson(report);
   EXPECT_THAT(Lines(text), testing::SizeIs(4));
   const auto parsed = nlohmann::ordered_json::parse(ToUtf8(text));
@@ -74,10 +75,11 @@ TEST(FormatCatalogueJson, IsAnArrayOfOneObjectPerEntryInCatalogueOrder) {
   EXPECT_EQ(parsed[0].dump(), R"({"from":"HKCU","caption":"\"quoted\" \\ )" "\xEC\xA0\x84" R"(\u0001","target":"HKCU\\Run\\q",)"
                               R"("fileName":"C:\\f.exe","rawData":"\"C:\\f.exe\" /x","enabled":false,)"
                               R"("product":"Product )" "\xEC\xA0\x84" R"(","description":"Desc","company":"Vendor",)"
-                              R"("version":"1.2.3.4","fileExists":true,"disabledAt":"2026-12-10T09:41:07Z"})");
+                              R"("version":"1.2.3.4","fileExists":true,"disabledAt":"2026-12-10T09:41:07Z",)"
+                              R"("signature":"untrusted","signer":"Signer \"S\""})");
   EXPECT_EQ(parsed[1].dump(), R"({"from":"FILE","caption":"b","target":"C:\\b.lnk","fileName":"C:\\f.exe",)"
                               R"("rawData":"\"C:\\f.exe\" /x","enabled":true,"product":"","description":"",)"
-                              R"("company":"","version":"","fileExists":false,"disabledAt":null})");
+                              R"("company":"","version":"","fileExists":false,"disabledAt":null,"signature":null,"signer":null})");
 }
 
 // The CSV as a spreadsheet reads it: fields split at commas outside quotes, a doubled quote
@@ -115,12 +117,14 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
 
 TEST(FormatCatalogueCsv, IsRfc4180WithAByteOrderMarkAHeaderAndTheFieldsOfTheJson) {
   const std::string header =
-      "from,caption,target,fileName,rawData,enabled,product,description,company,version,fileExists,disabledAt";
+      "from,caption,target,fileName,rawData,enabled,product,description,company,version,fileExists,disabledAt,"
+      "signature,signer";
   EXPECT_EQ(ToUtf8(FormatCatalogueCsv({})), "\xEF\xBB\xBF" + header + "\r\n");
 
   CatalogueReport report = Reported({Info(L"HKCU", L"a,b \"c\"\r\nd", L"HKCU\\Run\\a,b", false),
                                      Info(L"FILE", L"\uB3C4\uAD6C", L"C:\\b.lnk", true)});
-  report[0].details = {L"P", L"", L"Vendor, Inc.", L"1.0", true, L"2026-12-10T09:41:07Z"};
+  report[0].details = {L"P", L"", L"Vendor, Inc.", L"1.0", true, L"2026-12-10T09:41:07Z",
+                       FileSignature{SignatureState::Valid, L"Vendor, Inc."}};
   const std::string text = ToUtf8(FormatCatalogueCsv(report));
   ASSERT_TRUE(text.starts_with("\xEF\xBB\xBF" + header + "\r\n"));
   EXPECT_THAT(text, testing::HasSubstr("\"a,b \"\"c\"\"\r\nd\""));
@@ -129,9 +133,9 @@ TEST(FormatCatalogueCsv, IsRfc4180WithAByteOrderMarkAHeaderAndTheFieldsOfTheJson
   ASSERT_EQ(records.size(), 3u);
   EXPECT_THAT(records[1], testing::ElementsAre("HKCU", "a,b \"c\"\r\nd", "HKCU\\Run\\a,b", "C:\\f.exe",
                                                "\"C:\\f.exe\" /x", "false", "P", "", "Vendor, Inc.", "1.0", "true",
-                                               "2026-12-10T09:41:07Z"));
+                                               "2026-12-10T09:41:07Z", "valid", "Vendor, Inc."));
   EXPECT_THAT(records[2], testing::ElementsAre("FILE", "\xEB\x8F\x84\xEA\xB5\xAC", "C:\\b.lnk", "C:\\f.exe",
-                                               "\"C:\\f.exe\" /x", "true", "", "", "", "", "false", ""));
+                                               "\"C:\\f.exe\" /x", "true", "", "", "", "", "false", "", "", ""));
 }
 
 TEST(IsoTimeOfFileTime, GivesUtcToTheSecond) {

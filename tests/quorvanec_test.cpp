@@ -102,7 +102,8 @@ nlohmann::ordered_json ListedEntry(const std::string& from, const std::wstring& 
 // The entries with only the catalogue's own six fields, the files' details left out.
 nlohmann::ordered_json CatalogueFields(nlohmann::ordered_json entries) {
   for (auto& entry : entries) {
-    for (const char* detail : {"product", "description", "company", "version", "fileExists", "disabledAt"}) {
+    for (const char* detail :
+         {"product", "description", "company", "version", "fileExists", "disabledAt", "signature", "signer"}) {
       EXPECT_TRUE(entry.contains(detail)) << detail;
       entry.erase(detail);
     }
@@ -242,7 +243,7 @@ TEST_F(QuorvanecTest, ListJsonGivesEachEntrysFileDetailsAndSinceWhenItIsOff) {
   const auto Details = [](const nlohmann::ordered_json& entry) {
     nlohmann::ordered_json details;
     for (const char* name : {"caption", "enabled", "product", "description", "company", "version", "fileExists",
-                             "disabledAt"}) {
+                             "disabledAt", "signature"}) {
       details[name] = entry[name];
     }
     return details;
@@ -252,9 +253,10 @@ TEST_F(QuorvanecTest, ListJsonGivesEachEntrysFileDetailsAndSinceWhenItIsOff) {
   const nlohmann::ordered_json none = nullptr;
   const auto Expected = [](const char* caption, bool enabled, const char* product, const char* company, bool exists,
                            const nlohmann::ordered_json& disabledAt) {
-    return nlohmann::ordered_json{{"caption", caption}, {"enabled", enabled},   {"product", product},
-                                  {"description", ""},  {"company", company},   {"version", ""},
-                                  {"fileExists", exists}, {"disabledAt", disabledAt}};
+    return nlohmann::ordered_json{{"caption", caption},   {"enabled", enabled},       {"product", product},
+                                  {"description", ""},    {"company", company},       {"version", ""},
+                                  {"fileExists", exists}, {"disabledAt", disabledAt},
+                                  {"signature", exists ? nlohmann::ordered_json("unsigned") : nullptr}};
   };
   EXPECT_THAT(seeded, ElementsAre(Expected("On", true, "", "", true, none),
                                   Expected("Off", false, "", "", true, "2012-12-14T23:06:40Z"),
@@ -263,6 +265,24 @@ TEST_F(QuorvanecTest, ListJsonGivesEachEntrysFileDetailsAndSinceWhenItIsOff) {
                                   Expected("Product\\Tray", false, "Fixture One Product", "Fixture Company", true,
                                            "2026-12-10T09:41:07Z"),
                                   Expected("Nightly", false, "", "", false, none)));
+}
+
+// The signature of each entry's file: intact, changed after signing, none. The prefix does not
+// trust the test authority, which only Windows notices (Wine's WinVerifyTrust does not ask).
+TEST_F(QuorvanecTest, ListJsonGivesTheSignatureOfEachFile) {
+  const std::wstring signedFixtures = QUORVANE_SIGNED_FIXTURES;
+  test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"A Signed", L"\"" + signedFixtures + L"/signed.exe\" /s");
+  test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"B Changed", signedFixtures + L"/changed.exe");
+  test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"C Plain", Fixture(L"plain"));
+  const bool onWine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  const auto listed = Listed(Quorvanec(L"list --json"));
+  std::vector<std::pair<nlohmann::ordered_json, nlohmann::ordered_json>> signatures;
+  for (std::size_t i = 0; i < 3 && i < listed.size(); ++i) {
+    signatures.emplace_back(listed[i]["signature"], listed[i]["signer"]);
+  }
+  using Signature = std::pair<nlohmann::ordered_json, nlohmann::ordered_json>;
+  EXPECT_THAT(signatures, ElementsAre(Signature(onWine ? "valid" : "untrusted", "Quorvane Test Publisher"),
+                                      Signature("invalid", ""), Signature("unsigned", "")));
 }
 
 // The file of a version resource with all four strings: the console companion's own.
@@ -297,7 +317,7 @@ TEST_F(QuorvanecTest, ListCsvHoldsTheFieldsOfTheJsonOutput) {
   const auto& helper = json[3];
   EXPECT_EQ(lines[4], "HKLM,Helper," + helper["target"].get<std::string>() +
                           ",C:\\Vendor\\helper.dll,\"rundll32.exe C:\\Vendor\\helper.dll,Start\",false,,,,,false," +
-                          "3433-12-31T01:46:15Z");
+                          "3433-12-31T01:46:15Z,,");
 }
 
 TEST_F(QuorvanecTest, ListPrintsATableInCatalogueOrderAsUtf8WhenRedirected) {

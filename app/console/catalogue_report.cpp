@@ -85,6 +85,8 @@ nlohmann::ordered_json EntryJson(const ReportedEntry& reported) {
   object["version"] = Text(details.version);
   object["fileExists"] = details.fileExists;
   object["disabledAt"] = details.disabledAt ? Text(*details.disabledAt) : nlohmann::ordered_json(nullptr);
+  object["signature"] = details.signature ? Text(SignatureStateName(details.signature->state)) : nullptr;
+  object["signer"] = details.signature ? Text(details.signature->signer) : nullptr;
   return object;
 }
 

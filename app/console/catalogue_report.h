@@ -20,7 +20,8 @@ std::wstring FormatCatalogueTable(const AutorunList& list);
 
 // One entry as a JSON object: "from", "caption", "target", "fileName", "rawData" (texts),
 // "enabled" (a boolean), "product", "description", "company", "version" (texts), "fileExists"
-// (a boolean) and "disabledAt" (a text, or null).
+// (a boolean), "disabledAt" (a text, or null), "signature" ("valid", "unsigned", "invalid" or
+// "untrusted"; null when the file does not exist) and "signer" (a text; null with "signature").
 nlohmann::ordered_json EntryJson(const ReportedEntry& reported);
 // On one line, without a line break; text that is not well-formed UTF-16 comes out as U+FFFD.
 std::string JsonLine(const nlohmann::ordered_json& value);

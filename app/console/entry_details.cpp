@@ -30,6 +30,10 @@ EntryDetails DetailsOf(const TAutorunInfo& entry) {
   details.company = ValueOf(versions, kCompanyName);
   details.version = ValueOf(versions, kFileVersion);
   details.fileExists = FileExists(entry.FileName);
+  if (details.fileExists) {
+    static SignatureCache signatures;
+    details.signature = signatures.Of(entry.FileName);
+  }
   if (const std::optional<std::uint64_t> offSince = SwitchedOffTime(entry)) {
     details.disabledAt = IsoTimeOfFileTime(*offSince);
   }

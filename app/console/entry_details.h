@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/autorun.h"
+#include "common/file_signature.h"
 
 namespace quorvane {
 
@@ -21,6 +22,8 @@ struct EntryDetails {
   bool fileExists = false;
   // UTC, as 2026-12-10T09:41:07Z.
   std::optional<std::wstring> disabledAt;
+  // Of an existing file only.
+  std::optional<FileSignature> signature;
 
   bool operator==(const EntryDetails&) const = default;
 };
@@ -31,7 +34,8 @@ struct ReportedEntry {
 };
 using CatalogueReport = std::vector<ReportedEntry>;
 
-// Reads the details of each entry from its file and the registry.
+// Reads the details of each entry from its file and the registry. Each file's signature is
+// verified once in the life of the process.
 CatalogueReport ReportCatalogue(const AutorunList& list);
 
 // A FILETIME count as UTC in ISO 8601, to the second; nothing for a count that no calendar
