@@ -40,8 +40,8 @@ std::optional<ApprovedValue> RunEntryApprovedValue(const std::wstring& target) {
 std::optional<ApprovedValue> StartupFileApprovedValue(const std::wstring& target) {
   const auto separator = target.rfind(L'\\');
   if (separator == std::wstring::npos) return std::nullopt;
-  const HKEY rootKey =
-      target.substr(0, separator) == GetSpecialFolderPath(CSIDL_COMMON_STARTUP) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  const bool allUsers = target.substr(0, separator) == GetSpecialFolderPath(CSIDL_COMMON_STARTUP);
+  const HKEY rootKey = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
   return ApprovedValue{rootKey, kApprovedStartupFolderKey, target.substr(separator + 1)};
 }
 

@@ -6,7 +6,8 @@ namespace quorvane {
 
 namespace {
 
-constexpr DWORD kFileChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE;
+constexpr DWORD kFileChanges =
+    FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE;
 
 std::wstring ParentFolder(const std::wstring& folder) {
   const auto separator = folder.find_last_of(L'\\');

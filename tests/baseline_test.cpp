@@ -104,7 +104,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadBaseline{"JsonObject", "{\"from\":\"FILE\"}", L"not the array that list --json writes"},
         BadBaseline{"JsonEntryNotAnObject", "[1]", L"Entry 1 of the baseline is not an object"},
         BadBaseline{"JsonEntryWithoutTarget",
-                    "[{\"from\":\"FILE\",\"caption\":\"a\",\"target\":\"C:\\\\a.lnk\",\"rawData\":\"\",\"enabled\":true},"
+                    "[{\"from\":\"FILE\",\"caption\":\"a\",\"target\":\"C:\\\\a.lnk\",\"rawData\":\"\","
+                    "\"enabled\":true},"
                     "{\"from\":\"FILE\",\"caption\":\"b\",\"rawData\":\"\",\"enabled\":true}]",
                     L"Entry 2 of the baseline has no text \"target\""},
         BadBaseline{"JsonEntryWithoutState",

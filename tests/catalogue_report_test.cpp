@@ -79,7 +79,8 @@ TEST(FormatCatalogueJson, IsAnArrayOfOneObjectPerEntryInCatalogueOrder) {
                               R"("signature":"untrusted","signer":"Signer \"S\""})");
   EXPECT_EQ(parsed[1].dump(), R"({"from":"FILE","caption":"b","target":"C:\\b.lnk","fileName":"C:\\f.exe",)"
                               R"("rawData":"\"C:\\f.exe\" /x","enabled":true,"product":"","description":"",)"
-                              R"("company":"","version":"","fileExists":false,"disabledAt":null,"signature":null,"signer":null})");
+                              R"("company":"","version":"","fileExists":false,"disabledAt":null,)"
+                              R"("signature":null,"signer":null})");
 }
 
 // The CSV as a spreadsheet reads it: fields split at commas outside quotes, a doubled quote

@@ -582,8 +582,7 @@ TEST_F(QuorvanecTest, DiffAgainstAListJsonBaselineReportsExactlyWhatChangedWithS
   EXPECT_THAT(rows, ElementsAre(ElementsAre(L"Change", L"Source", L"Caption", L"Target"),
                                 ElementsAre(L"added", L"FILE", L"Added", user_ + L"\\Added.cmd"),
                                 ElementsAre(L"added", L"HKCU", L"Newcomer", FromUtf8(run) + L"Newcomer"),
-                                ElementsAre(L"removed", L"HKLM", L"Old",
-                                            L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run\\Old"),
+                                ElementsAre(L"removed", L"HKLM", L"Old", L"HKLM\\" + std::wstring(kRun32Key) + L"\\Old"),
                                 ElementsAre(L"switched off", L"HKLM", L"Agent",
                                             L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Agent"),
                                 ElementsAre(L"new command", L"HKCU", L"Sync|Me", FromUtf8(run) + L"Sync|Me")));
@@ -671,9 +670,11 @@ bool Watched(const test::BackgroundProcess& watcher, const std::string& change, 
 class QuorvanecWatch : public QuorvanecTest {
  protected:
   // quorvanec watch --json, once it has read the catalogue and set its notices.
-  std::unique_ptr<test::BackgroundProcess> StartWatch(DWORD creationFlags = CREATE_NO_WINDOW) {
-    auto watcher = std::make_unique<test::BackgroundProcess>(
-        test::QuotedArgument(test::ProgramBesideTest(L"quorvanec.exe")) + L" watch --json --interval 600", creationFlags);
+  std::unique_ptr<test::BackgroundProcess> StartWatch(DWORD creationFlags = CREATE_NO_WINDOW,
+                                                      const std::wstring& interval = L"600") {
+    const std::wstring program = test::QuotedArgument(test::ProgramBesideTest(L"quorvanec.exe"));
+    auto watcher =
+        std::make_unique<test::BackgroundProcess>(program + L" watch --json --interval " + interval, creationFlags);
     EXPECT_TRUE(test::WaitUntil([&] { return watcher->Errors().find("watching") != std::string::npos; }, 60000))
         << watcher->Errors();
     return watcher;
@@ -697,6 +698,16 @@ TEST_F(QuorvanecWatch, ReportsARunValueAddedByAnotherProcessWithinTwoSeconds) {
   // Nothing else changed: exactly those two lines.
   EXPECT_EQ(WatchedLines(*watcher).size(), 2u) << watcher->Output();
   EXPECT_EQ(watcher->WaitForExit(0), std::nullopt);
+}
+
+// Tasks give no notice: they are read again at each interval.
+TEST_F(QuorvanecWatch, ReadsTasksAgainAtEachInterval) {
+  scheduler_.SetTasks({{L"\\Nightly", true, false}});
+  const auto watcher = StartWatch(CREATE_NO_WINDOW, L"1");
+  scheduler_.SetTasks({{L"\\Nightly", false, false}, {L"\\Weekly", true, false}});
+  EXPECT_TRUE(test::WaitUntil([&] { return Watched(*watcher, "added", L"\\Weekly"); }, 10000)) << watcher->Output();
+  EXPECT_TRUE(test::WaitUntil([&] { return Watched(*watcher, "switched off", L"\\Nightly"); }, 10000))
+      << watcher->Output();
 }
 
 // The key and the folder are watched through their parents while they are gone.

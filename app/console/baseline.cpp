@@ -128,7 +128,9 @@ bool CaptionFitsTarget(const std::wstring& from, std::wstring_view caption, std:
 // display name.
 BaselineEntry ParseSavedListLine(const std::wstring& line, std::size_t number) {
   const auto firstBar = line.find(L'|');
-  if (firstBar == std::wstring::npos) throw Error(L"Line " + std::to_wstring(number) + L" of the baseline has no \"|\"");
+  if (firstBar == std::wstring::npos) {
+    throw Error(L"Line " + std::to_wstring(number) + L" of the baseline has no \"|\"");
+  }
   const std::wstring from = line.substr(0, firstBar);
   const std::wstring rest = line.substr(firstBar + 1);
   const auto lastBar = rest.rfind(L'|');

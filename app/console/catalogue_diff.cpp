@@ -28,7 +28,8 @@ std::wstring ChangeName(const ChangedEntry& change) {
 nlohmann::ordered_json Text(const std::wstring& text) { return ToUtf8(text); }
 
 nlohmann::ordered_json RemovedJson(const BaselineEntry& entry) {
-  nlohmann::ordered_json object{{"from", Text(entry.from)}, {"caption", Text(entry.caption)}, {"target", Text(entry.target)}};
+  nlohmann::ordered_json object{
+      {"from", Text(entry.from)}, {"caption", Text(entry.caption)}, {"target", Text(entry.target)}};
   if (entry.rawData) object["rawData"] = Text(*entry.rawData);
   if (entry.enabled) object["enabled"] = *entry.enabled;
   return object;

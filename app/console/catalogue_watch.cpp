@@ -70,7 +70,8 @@ void WatchCatalogue(bool json, DWORD pollMilliseconds, ConsoleStream& output, Co
   for (;;) {
     std::vector<HANDLE> handles = notices.Handles();
     handles.insert(handles.begin(), stop.Get());
-    const DWORD woken = WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, pollMilliseconds);
+    const DWORD woken =
+        WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, pollMilliseconds);
     if (woken == WAIT_OBJECT_0) return;
     if (woken == WAIT_FAILED) throw WinError(GetLastError(), L"Cannot wait for changes");
 
