@@ -1,9 +1,13 @@
 #include "catalogue/autorun.h"
 
+#include <shlobj.h>
+
 #include <cstdint>
 
 #include "catalogue/sources.h"
 #include "common/locale_text.h"
+#include "common/shell.h"
+#include "common/text.h"
 
 namespace quorvane {
 
@@ -12,6 +16,47 @@ namespace {
 constexpr std::uint8_t kApprovedEnabled = 2;
 constexpr std::uint8_t kApprovedDisabled = 3;
 constexpr std::size_t kApprovedSize = 12;
+
+// Where the StartupApproved value of a Run-key or Startup-folder entry lies.
+struct ApprovedValue {
+  HKEY rootKey = nullptr;
+  std::wstring key;
+  std::wstring name;
+};
+
+// A Run entry's Target is the short root name, one of the catalogue's Run keys and the value's
+// name, which may itself hold backslashes.
+std::optional<ApprovedValue> RunEntryApprovedValue(const std::wstring& target) {
+  for (const RunKeyLocation& runKey : kRunKeys) {
+    const std::wstring prefix = RootKeyToName(runKey.rootKey, true) + runKey.key + L'\\';
+    if (!StartsWithIgnoreAsciiCase(target, prefix)) continue;
+    std::wstring approvedKey = kApprovedRunKey;
+    if (ContainsIgnoreAsciiCase(runKey.key, L"Wow6432Node")) approvedKey += L"32";
+    return ApprovedValue{runKey.rootKey, approvedKey, target.substr(prefix.size())};
+  }
+  return std::nullopt;
+}
+
+std::optional<ApprovedValue> StartupFileApprovedValue(const std::wstring& target) {
+  const auto separator = target.rfind(L'\\');
+  if (separator == std::wstring::npos) return std::nullopt;
+  const bool allUsers = target.substr(0, separator) == GetSpecialFolderPath(CSIDL_COMMON_STARTUP);
+  const HKEY rootKey = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  return ApprovedValue{rootKey, kApprovedStartupFolderKey, target.substr(separator + 1)};
+}
+
+std::optional<ApprovedValue> ApprovedValueOf(const TAutorunInfo& entry) {
+  switch (SourceKindOf(entry.From)) {
+    case SourceKind::Registry:
+      return RunEntryApprovedValue(entry.Target);
+    case SourceKind::StartupFile:
+      return StartupFileApprovedValue(entry.Target);
+    case SourceKind::Task:
+    case SourceKind::Service:
+      break;
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -33,6 +78,17 @@ void RefreshAutorunList(AutorunList& list) {
 bool IsApproved(HKEY rootKey, const std::wstring& key, const std::wstring& name) {
   const TReg::Bytes data = TReg::ReadBinary(rootKey, key, name);
   return !(data.size() == kApprovedSize && data[0] != kApprovedEnabled);
+}
+
+std::optional<std::uint64_t> SwitchedOffTime(const TAutorunInfo& entry) {
+  const std::optional<ApprovedValue> value = ApprovedValueOf(entry);
+  if (!value) return std::nullopt;
+  const TReg::Bytes data = TReg::ReadBinary(value->rootKey, value->key, value->name);
+  if (data.size() != kApprovedSize || data[0] == kApprovedEnabled) return std::nullopt;
+  std::uint64_t time = 0;
+  for (int i = 0; i < 8; ++i) time |= static_cast<std::uint64_t>(data[4 + i]) << (8 * i);
+  if (time == 0) return std::nullopt;
+  return time;
 }
 
 TReg::Bytes MakeApprovedData(bool enable) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,5 +53,10 @@ inline constexpr wchar_t kApprovedStartupFolderKey[] =
 // other length, means enabled.
 bool IsApproved(HKEY rootKey, const std::wstring& key, const std::wstring& name);
 TReg::Bytes MakeApprovedData(bool enable);
+
+// For a Run-key or Startup-folder entry whose StartupApproved value switches it off, the time
+// in that value as a FILETIME count (100-nanosecond intervals since 1601, UTC); nothing for an
+// entry that is on, a time of zero, and tasks and services, which record no time.
+std::optional<std::uint64_t> SwitchedOffTime(const TAutorunInfo& entry);
 
 }  // namespace quorvane

@@ -242,4 +242,51 @@ void TReg::Delete(const std::wstring& text) {
   }
 }
 
+namespace {
+
+constexpr REGSAM kNotifyAccess = KEY_NOTIFY | KEY_WOW64_64KEY;
+
+std::wstring ParentKey(const std::wstring& key) {
+  const auto separator = key.find_last_of(L'\\');
+  return separator == std::wstring::npos ? std::wstring() : key.substr(0, separator);
+}
+
+ScopedRegKey OpenForNotice(HKEY rootKey, const std::wstring& key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(rootKey, KeyPath(key), 0, kNotifyAccess, &handle) != ERROR_SUCCESS) return {};
+  return ScopedRegKey(handle);
+}
+
+// Asynchronous: the call returns at once and the event is signalled at the first change.
+void Notify(const ScopedRegKey& key, bool subtree, DWORD filter, HANDLE event) {
+  if (key) RegNotifyChangeKeyValue(key.Get(), subtree ? TRUE : FALSE, filter, event, TRUE);
+}
+
+}  // namespace
+
+TRegChangeNotice::TRegChangeNotice(HKEY rootKey, std::wstring key)
+    : rootKey_(rootKey), key_(std::move(key)), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  Rearm();
+}
+
+void TRegChangeNotice::Rearm() {
+  // Closing a key ends its notice by signalling the event: the event is reset after that.
+  watched_.Reset();
+  parent_.Reset();
+  ResetEvent(event_.Get());
+  watched_ = OpenForNotice(rootKey_, key_);
+  if (watched_) {
+    Notify(watched_, false, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, event_.Get());
+    // The key's own deletion shows as a change of its parent's subkey names.
+    parent_ = OpenForNotice(rootKey_, ParentKey(KeyPath(key_)));
+    Notify(parent_, false, REG_NOTIFY_CHANGE_NAME, event_.Get());
+    return;
+  }
+  for (std::wstring ancestor = ParentKey(KeyPath(key_));; ancestor = ParentKey(ancestor)) {
+    parent_ = OpenForNotice(rootKey_, ancestor);
+    if (parent_ || ancestor.empty()) break;
+  }
+  Notify(parent_, true, REG_NOTIFY_CHANGE_NAME, event_.Get());
+}
+
 }  // namespace quorvane

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/scoped.h"
+
 namespace quorvane {
 
 // "HKLM" or "HKEY_LOCAL_MACHINE" for the four usual roots; the long name for the others;
@@ -51,6 +53,28 @@ class TReg {
   static bool Parse(const std::wstring& text, HKEY& rootKey, std::wstring& key, std::wstring& name);
   // Deletes what a parsed path names: the subkey of that name when there is one, else the value.
   static void Delete(const std::wstring& text);
+};
+
+// A change notice on one key: its event is signalled when a value of the key, or the key
+// itself, is added, changed or deleted. A key that does not exist is watched through its
+// nearest existing parent, for a key created anywhere below it. A notice fires once: Rearm
+// sets it again on the key as it is then, and must come before the key is read again, so that
+// no change slips between the read and the notice.
+class TRegChangeNotice {
+ public:
+  TRegChangeNotice(HKEY rootKey, std::wstring key);
+  TRegChangeNotice(const TRegChangeNotice&) = delete;
+  TRegChangeNotice& operator=(const TRegChangeNotice&) = delete;
+
+  HANDLE Event() const { return event_.Get(); }
+  void Rearm();
+
+ private:
+  HKEY rootKey_;
+  std::wstring key_;
+  ScopedHandle event_;
+  ScopedRegKey watched_;
+  ScopedRegKey parent_;
 };
 
 }  // namespace quorvane

@@ -15,6 +15,7 @@
 #include "support/checkin_server.h"
 #include "support/client_identity.h"
 #include "support/test_support.h"
+#include "support/trusted_authority.h"
 
 namespace quorvane {
 namespace {
@@ -134,32 +135,6 @@ class HttpsEndpoint : public testing::Test {
   std::wstring url;
 };
 
-// Puts the authority into the machine's trusted roots for as long as it lives.
-class TrustedAuthority {
- public:
-  explicit TrustedAuthority(const std::string& der)
-      : store_(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT")) {
-    if (!store_ || !CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                                     static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING,
-                                                     &added_)) {
-      throw std::runtime_error("cannot trust the test server's authority");
-    }
-    // The store keeps its changes to itself until they are committed.
-    CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
-  }
-  ~TrustedAuthority() {
-    CertDeleteCertificateFromStore(added_);
-    CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
-    CertCloseStore(store_, 0);
-  }
-  TrustedAuthority(const TrustedAuthority&) = delete;
-  TrustedAuthority& operator=(const TrustedAuthority&) = delete;
-
- private:
-  HCERTSTORE store_;
-  PCCERT_CONTEXT added_ = nullptr;
-};
-
 // The program never accepts a certificate that the system does not trust: such an endpoint is
 // a failed attempt. Once the authority is trusted, the same request is answered, which shows
 // that nothing but trust stood in the way.
@@ -170,7 +145,7 @@ TEST_F(HttpsEndpoint, IsAFailedAttemptWhileItsCertificateIsNotTrusted) {
   EXPECT_EQ(RequestFromNewProcess().exitCode, 1u);
 
   {
-    const TrustedAuthority trusted(test::ReadFileBytes(ServerFile("ca.der")));
+    const test::TrustedAuthority trusted(test::ReadFileBytes(ServerFile("ca.der")));
     const test::ProcessResult answered = RequestFromNewProcess();
     EXPECT_EQ(answered.exitCode, 0u);
     EXPECT_EQ(answered.output, "{\"tls\":\"ok\"}");

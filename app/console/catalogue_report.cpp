@@ -1,7 +1,6 @@
 #include "app/console/catalogue_report.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <vector>
@@ -40,18 +39,60 @@ std::wstring Printable(std::wstring_view text) {
   return result;
 }
 
-nlohmann::ordered_json EntryJson(const TAutorunInfo& entry) {
-  nlohmann::ordered_json object;
-  object["from"] = ToUtf8(entry.From);
-  object["caption"] = ToUtf8(entry.Caption);
-  object["target"] = ToUtf8(entry.Target);
-  object["fileName"] = ToUtf8(entry.FileName);
-  object["rawData"] = ToUtf8(entry.RawData);
-  object["enabled"] = entry.Enabled;
-  return object;
+nlohmann::ordered_json Text(const std::wstring& text) { return ToUtf8(text); }
+
+// RFC 4180: a field with a comma, a quote or a line break is quoted, its quotes doubled.
+std::string CsvField(const std::string& field) {
+  if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
+  std::string quoted = "\"";
+  for (char c : field) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  return quoted + '"';
+}
+
+std::string CsvValue(const nlohmann::ordered_json& value) {
+  if (value.is_string()) return CsvField(value.get<std::string>());
+  if (value.is_null()) return "";
+  return CsvField(value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+}
+
+std::string CsvRecord(const std::vector<std::string>& fields) {
+  std::string record;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) record += ',';
+    record += fields[i];
+  }
+  return record + "\r\n";
 }
 
 }  // namespace
+
+nlohmann::ordered_json EntryJson(const ReportedEntry& reported) {
+  const TAutorunInfo& entry = reported.entry;
+  const EntryDetails& details = reported.details;
+  nlohmann::ordered_json object;
+  object["from"] = Text(entry.From);
+  object["caption"] = Text(entry.Caption);
+  object["target"] = Text(entry.Target);
+  object["fileName"] = Text(entry.FileName);
+  object["rawData"] = Text(entry.RawData);
+  object["enabled"] = entry.Enabled;
+  object["product"] = Text(details.product);
+  object["description"] = Text(details.description);
+  object["company"] = Text(details.company);
+  object["version"] = Text(details.version);
+  object["fileExists"] = details.fileExists;
+  object["disabledAt"] = details.disabledAt ? Text(*details.disabledAt) : nlohmann::ordered_json(nullptr);
+  object["signature"] = details.signature ? Text(SignatureStateName(details.signature->state)) : nullptr;
+  object["signer"] = details.signature ? Text(details.signature->signer) : nullptr;
+  return object;
+}
+
+std::string JsonLine(const nlohmann::ordered_json& value) {
+  return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
 
 std::size_t DisplayWidth(std::wstring_view text) {
   std::size_t width = 0;
@@ -67,43 +108,58 @@ std::size_t DisplayWidth(std::wstring_view text) {
   return width;
 }
 
-std::wstring FormatCatalogueTable(const AutorunList& list) {
-  using Row = std::array<std::wstring, 4>;
-  std::vector<Row> rows{{L"State", L"Source", L"Caption", L"Target"}};
-  for (const TAutorunInfo& entry : list) {
-    rows.push_back({entry.Enabled ? L"on" : L"off", Printable(entry.From), Printable(entry.Caption),
-                    Printable(entry.Target)});
-  }
-
-  std::array<std::size_t, 3> widths{};
-  for (const Row& row : rows) {
-    for (std::size_t column = 0; column < widths.size(); ++column) {
-      widths[column] = std::max(widths[column], DisplayWidth(row[column]));
+std::wstring FormatTable(const std::vector<std::vector<std::wstring>>& rows) {
+  std::vector<std::size_t> widths;
+  for (const auto& row : rows) {
+    if (row.size() > widths.size()) widths.resize(row.size());
+    for (std::size_t column = 0; column < row.size(); ++column) {
+      widths[column] = std::max(widths[column], DisplayWidth(Printable(row[column])));
     }
   }
 
   std::wstring table;
-  for (const Row& row : rows) {
-    for (std::size_t column = 0; column < widths.size(); ++column) {
-      table += row[column];
-      table.append(widths[column] - DisplayWidth(row[column]) + kColumnGap, L' ');
+  for (const auto& row : rows) {
+    for (std::size_t column = 0; column < row.size(); ++column) {
+      const std::wstring cell = Printable(row[column]);
+      table += cell;
+      if (column + 1 < row.size()) table.append(widths[column] - DisplayWidth(cell) + kColumnGap, L' ');
     }
-    table += row.back();
     table += L"\r\n";
   }
   return table;
 }
 
-std::wstring FormatCatalogueJson(const AutorunList& list) {
-  if (list.empty()) return L"[]\r\n";
+std::wstring FormatCatalogueTable(const AutorunList& list) {
+  std::vector<std::vector<std::wstring>> rows{{L"State", L"Source", L"Caption", L"Target"}};
+  for (const TAutorunInfo& entry : list) {
+    rows.push_back({entry.Enabled ? L"on" : L"off", entry.From, entry.Caption, entry.Target});
+  }
+  return FormatTable(rows);
+}
+
+std::wstring FormatCatalogueJson(const CatalogueReport& report) {
+  if (report.empty()) return L"[]\r\n";
   std::string json = "[\r\n";
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    json += "  ";
-    json += EntryJson(list[i]).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    json += i + 1 < list.size() ? ",\r\n" : "\r\n";
+  for (std::size_t i = 0; i < report.size(); ++i) {
+    json += "  " + JsonLine(EntryJson(report[i]));
+    json += i + 1 < report.size() ? ",\r\n" : "\r\n";
   }
   json += "]\r\n";
   return FromUtf8(json);
+}
+
+std::wstring FormatCatalogueCsv(const CatalogueReport& report) {
+  std::vector<std::string> header;
+  const nlohmann::ordered_json names = EntryJson(ReportedEntry{});
+  for (auto member = names.begin(); member != names.end(); ++member) header.push_back(CsvField(member.key()));
+  std::string csv = "\xEF\xBB\xBF" + CsvRecord(header);
+  for (const ReportedEntry& reported : report) {
+    std::vector<std::string> fields;
+    const nlohmann::ordered_json object = EntryJson(reported);
+    for (const nlohmann::ordered_json& value : object) fields.push_back(CsvValue(value));
+    csv += CsvRecord(fields);
+  }
+  return FromUtf8(csv);
 }
 
 }  // namespace quorvane

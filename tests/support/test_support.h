@@ -136,4 +136,29 @@ ProcessResult RunProcess(const std::wstring& commandLine);
 // Runs a command line to its end in the calling process's console; gives its exit status.
 DWORD RunProcessInConsole(const std::wstring& commandLine);
 
+// A program that runs beside the test, its stdout and stderr sent to files that the test reads
+// while it runs. Ended, if it still runs, when the owner goes.
+class BackgroundProcess {
+ public:
+  // creationFlags beside those of CreateProcessW's own defaults, such as CREATE_NEW_PROCESS_GROUP.
+  explicit BackgroundProcess(const std::wstring& commandLine, DWORD creationFlags = CREATE_NO_WINDOW);
+  ~BackgroundProcess();
+  BackgroundProcess(const BackgroundProcess&) = delete;
+  BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+  DWORD Id() const { return id_; }
+  std::string Output() const;
+  std::string Errors() const;
+  // The exit status, when the program ends within the time.
+  std::optional<DWORD> WaitForExit(DWORD milliseconds) const;
+
+ private:
+  TempFolder folder_;
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// Checks the condition until it holds or the time is up; whether it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds);
+
 }  // namespace quorvane::test
