@@ -19,7 +19,7 @@ namespace {
 // Set by the console's control handler, which runs on a thread of its own.
 HANDLE stopEvent = nullptr;
 
-BOOL WINAPI OnConsoleControl(DWORD control) {
+BOOL WINAPI OnConsoleControl(DWORD control) noexcept {
   switch (control) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:

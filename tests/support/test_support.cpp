@@ -340,42 +340,24 @@ BackgroundProcess::BackgroundProcess(const std::wstring& commandLine, DWORD crea
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = output.Get();
   startup.hStdError = errors.Get();
-  PROCESS_INFORMATION process{};
-  std::wstring mutableCommandLine = commandLine;
-  if (!CreateProcessW(nullptr, mutableCommandLine.data(), nullptr, nullptr, TRUE, creationFlags, nullptr, nullptr,
-                      &startup, &process)) {
-    throw std::runtime_error("cannot start " + ToUtf8(commandLine) + ": error " + std::to_string(GetLastError()));
-  }
-  CloseHandle(process.hThread);
-  process_ = process.hProcess;
-  id_ = process.dwProcessId;
+  started_ = StartProcess(commandLine, startup, true, creationFlags);
 }
 
 BackgroundProcess::~BackgroundProcess() {
   if (!WaitForExit(0)) {
-    TerminateProcess(process_, 1);
-    WaitForSingleObject(process_, INFINITE);
+    TerminateProcess(started_.process.Get(), 1);
+    WaitForSingleObject(started_.process.Get(), INFINITE);
   }
-  CloseHandle(process_);
 }
 
 std::string BackgroundProcess::Output() const { return ReadFileBytes(folder_.File(L"stdout")); }
 std::string BackgroundProcess::Errors() const { return ReadFileBytes(folder_.File(L"stderr")); }
 
 std::optional<DWORD> BackgroundProcess::WaitForExit(DWORD milliseconds) const {
-  if (WaitForSingleObject(process_, milliseconds) != WAIT_OBJECT_0) return std::nullopt;
+  if (WaitForSingleObject(started_.process.Get(), milliseconds) != WAIT_OBJECT_0) return std::nullopt;
   DWORD status = 0;
-  GetExitCodeProcess(process_, &status);
+  GetExitCodeProcess(started_.process.Get(), &status);
   return status;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
-  const ULONGLONG deadline = GetTickCount64() + milliseconds;
-  for (;;) {
-    if (condition()) return true;
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(10);
-  }
 }
 
 DWORD RunProcessInConsole(const std::wstring& commandLine) {

@@ -146,7 +146,7 @@ class BackgroundProcess {
   BackgroundProcess(const BackgroundProcess&) = delete;
   BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
-  DWORD Id() const { return id_; }
+  DWORD Id() const { return started_.id; }
   std::string Output() const;
   std::string Errors() const;
   // The exit status, when the program ends within the time.
@@ -154,11 +154,7 @@ class BackgroundProcess {
 
  private:
   TempFolder folder_;
-  HANDLE process_ = nullptr;
-  DWORD id_ = 0;
+  StartedProcess started_;
 };
-
-// Checks the condition until it holds or the time is up; whether it held.
-bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds);
 
 }  // namespace quorvane::test
