@@ -241,9 +241,11 @@ TEST_F(ProgramTest, TakingAnOfferedUpdateOpensItAndEndsTheProgramWithoutLoadingT
   const HWND window = program.WaitForMainWindow();
   ASSERT_NE(window, nullptr);
   HWND dialog = nullptr;
-  ASSERT_TRUE(test::WaitUntil([&] { return (dialog = FindTopWindow(program.Id(), L"QuorvaneWindow", L"Quorvane")) != window &&
-                                   dialog != nullptr; },
-                      30000));
+  const auto dialogShown = [&] {
+    dialog = FindTopWindow(program.Id(), L"QuorvaneWindow", L"Quorvane");
+    return dialog != window && dialog != nullptr;
+  };
+  ASSERT_TRUE(test::WaitUntil(dialogShown, 30000));
   EXPECT_THAT(RowTexts(FindChild(window, L"SysListView32")), testing::IsEmpty());
   const HWND yes = FindChild(dialog, L"Button", L"Yes");
   ASSERT_NE(yes, nullptr);
@@ -343,7 +345,8 @@ TEST_F(ProgramTest, ScreenshotWhileTheCheckInTriesAgainShowsThatTheListIsLoading
   DeleteFileW((kStandIn + L"\\hang-up").c_str());
   EXPECT_THAT(LoadedRows(window), Contains(L"ShownTool"));
   EXPECT_GE(Attempts(), 2u);
-  EXPECT_TRUE(test::WaitUntil([&] { return GreyTextIn(window, line.bounds).count == 0; }, 5000)) << "the line is still there";
+  EXPECT_TRUE(test::WaitUntil([&] { return GreyTextIn(window, line.bounds).count == 0; }, 5000))
+      << "the line is still there";
 }
 
 // Leaves a picture of the loaded window in the interface language of the test's locale, which

@@ -582,7 +582,8 @@ TEST_F(QuorvanecTest, DiffAgainstAListJsonBaselineReportsExactlyWhatChangedWithS
   EXPECT_THAT(rows, ElementsAre(ElementsAre(L"Change", L"Source", L"Caption", L"Target"),
                                 ElementsAre(L"added", L"FILE", L"Added", user_ + L"\\Added.cmd"),
                                 ElementsAre(L"added", L"HKCU", L"Newcomer", FromUtf8(run) + L"Newcomer"),
-                                ElementsAre(L"removed", L"HKLM", L"Old", L"HKLM\\" + std::wstring(kRun32Key) + L"\\Old"),
+                                ElementsAre(L"removed", L"HKLM", L"Old",
+                                            L"HKLM\\" + std::wstring(kRun32Key) + L"\\Old"),
                                 ElementsAre(L"switched off", L"HKLM", L"Agent",
                                             L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Agent"),
                                 ElementsAre(L"new command", L"HKCU", L"Sync|Me", FromUtf8(run) + L"Sync|Me")));

@@ -306,9 +306,9 @@ StartedProcess StartProcess(const std::wstring& commandLine, STARTUPINFOW& start
                  ToUtf8(commandLine).c_str(), attempt);
     Sleep(kStartRetryStepMilliseconds * attempt);
   }
-  throw std::runtime_error("cannot start " + ToUtf8(commandLine) + ": error " + std::to_string(error) +
-                           (error == ERROR_INTERNAL_ERROR ? " in each of " + std::to_string(kStartAttempts) + " attempts"
-                                                          : std::string()));
+  const std::string attempts =
+      error == ERROR_INTERNAL_ERROR ? " in each of " + std::to_string(kStartAttempts) + " attempts" : "";
+  throw std::runtime_error("cannot start " + ToUtf8(commandLine) + ": error " + std::to_string(error) + attempts);
 }
 
 ProcessResult RunProcess(const std::wstring& commandLine) {

@@ -100,9 +100,12 @@ namespace {
 template <typename Wanted>
 ColourSeen FindPixels(const WindowImage& image, const RECT& area, Wanted wanted) {
   ColourSeen seen;
-  for (int y = std::max(0, static_cast<int>(area.top)); y < std::min(image.height, static_cast<int>(area.bottom)); ++y) {
-    for (int x = std::max(0, static_cast<int>(area.left)); x < std::min(image.width, static_cast<int>(area.right));
-         ++x) {
+  const int top = std::max(0, static_cast<int>(area.top));
+  const int bottom = std::min(image.height, static_cast<int>(area.bottom));
+  const int left = std::max(0, static_cast<int>(area.left));
+  const int right = std::min(image.width, static_cast<int>(area.right));
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
       if (!wanted(image.At(x, y))) continue;
       seen.bounds = seen.count++ == 0 ? RECT{x, y, x + 1, y + 1}
                                       : RECT{std::min(seen.bounds.left, LONG{x}), std::min(seen.bounds.top, LONG{y}),
