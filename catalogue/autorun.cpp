@@ -30,9 +30,7 @@ std::optional<ApprovedValue> RunEntryApprovedValue(const std::wstring& target) {
   for (const RunKeyLocation& runKey : kRunKeys) {
     const std::wstring prefix = RootKeyToName(runKey.rootKey, true) + runKey.key + L'\\';
     if (!StartsWithIgnoreAsciiCase(target, prefix)) continue;
-    std::wstring approvedKey = kApprovedRunKey;
-    if (ContainsIgnoreAsciiCase(runKey.key, L"Wow6432Node")) approvedKey += L"32";
-    return ApprovedValue{runKey.rootKey, approvedKey, target.substr(prefix.size())};
+    return ApprovedValue{runKey.rootKey, ApprovedKeyOfRunKey(runKey.key), target.substr(prefix.size())};
   }
   return std::nullopt;
 }
@@ -40,9 +38,8 @@ std::optional<ApprovedValue> RunEntryApprovedValue(const std::wstring& target) {
 std::optional<ApprovedValue> StartupFileApprovedValue(const std::wstring& target) {
   const auto separator = target.rfind(L'\\');
   if (separator == std::wstring::npos) return std::nullopt;
-  const bool allUsers = target.substr(0, separator) == GetSpecialFolderPath(CSIDL_COMMON_STARTUP);
-  const HKEY rootKey = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-  return ApprovedValue{rootKey, kApprovedStartupFolderKey, target.substr(separator + 1)};
+  return ApprovedValue{ApprovedRootOfStartupFolder(target.substr(0, separator)), kApprovedStartupFolderKey,
+                       target.substr(separator + 1)};
 }
 
 std::optional<ApprovedValue> ApprovedValueOf(const TAutorunInfo& entry) {
@@ -73,6 +70,16 @@ void RefreshAutorunList(AutorunList& list) {
   AddRunKeys(list);
   AddTasks(list);
   AddServices(list);
+}
+
+std::wstring ApprovedKeyOfRunKey(const std::wstring& runKey) {
+  std::wstring approvedKey = kApprovedRunKey;
+  if (ContainsIgnoreAsciiCase(runKey, L"Wow6432Node")) approvedKey += L"32";
+  return approvedKey;
+}
+
+HKEY ApprovedRootOfStartupFolder(const std::wstring& folder) {
+  return folder == GetSpecialFolderPath(CSIDL_COMMON_STARTUP) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
 bool IsApproved(HKEY rootKey, const std::wstring& key, const std::wstring& name) {

@@ -51,6 +51,12 @@ inline constexpr wchar_t kApprovedStartupFolderKey[] =
 
 // False only for a 12-byte value whose first byte is not 2: a missing value, or one of any
 // other length, means enabled.
+// The StartupApproved key of a Run key: the 32-bit mirror keeps its state under "Run32".
+std::wstring ApprovedKeyOfRunKey(const std::wstring& runKey);
+// The root whose StartupApproved key holds the state of a Startup folder's files: the machine's
+// for the all-users folder, the user's for the user's own.
+HKEY ApprovedRootOfStartupFolder(const std::wstring& folder);
+
 bool IsApproved(HKEY rootKey, const std::wstring& key, const std::wstring& name);
 TReg::Bytes MakeApprovedData(bool enable);
 

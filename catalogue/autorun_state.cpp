@@ -113,9 +113,7 @@ void SetRunKeyState(const std::wstring& target, bool enable) {
   RunValue value;
   if (!SplitRunTarget(target, value)) return;
   if (IsWindows10OrLater()) {
-    std::wstring approvedKey = kApprovedRunKey;
-    if (ContainsIgnoreAsciiCase(value.key, L"Wow6432Node")) approvedKey += L"32";
-    TReg::WriteBinary(value.rootKey, approvedKey, value.name, MakeApprovedData(enable));
+    TReg::WriteBinary(value.rootKey, ApprovedKeyOfRunKey(value.key), value.name, MakeApprovedData(enable));
   } else if (!enable && value.inRunKey) {
     // Without a backup the value is left in place: BackUpRegistryValue throws.
     if (!BackUpRegistryValue(value.rootKey, value.key, value.name).empty()) {
@@ -130,8 +128,8 @@ void SetStartupFileState(const std::wstring& target, bool enable) {
   const std::wstring folder = separator == std::wstring::npos ? L"" : target.substr(0, separator);
   const std::wstring fileName = target.substr(separator == std::wstring::npos ? 0 : separator + 1);
   if (IsWindows10OrLater()) {
-    const HKEY rootKey = folder == GetSpecialFolderPath(CSIDL_COMMON_STARTUP) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    TReg::WriteBinary(rootKey, kApprovedStartupFolderKey, fileName, MakeApprovedData(enable));
+    TReg::WriteBinary(ApprovedRootOfStartupFolder(folder), kApprovedStartupFolderKey, fileName,
+                      MakeApprovedData(enable));
   } else if (!enable && IsStartupFolder(folder) && !IsDirectory(target)) {
     MoveFileToBackup(target);
   }

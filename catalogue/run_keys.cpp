@@ -2,7 +2,6 @@
 
 #include "catalogue/sources.h"
 #include "common/shell.h"
-#include "common/text.h"
 
 namespace quorvane {
 
@@ -20,9 +19,7 @@ void AddRunKey(HKEY rootKey, const std::wstring& key, AutorunList& list) {
   std::vector<std::wstring> valueNames;
   if (TReg::ReadValueNames(rootKey, key, valueNames) == 0) return;
 
-  // The 32-bit mirror keeps its state under "Run32".
-  std::wstring approvedKey = kApprovedRunKey;
-  if (ContainsIgnoreAsciiCase(key, L"Wow6432Node")) approvedKey += L"32";
+  const std::wstring approvedKey = ApprovedKeyOfRunKey(key);
 
   const std::wstring rootName = RootKeyToName(rootKey, true);
   for (const std::wstring& name : valueNames) {

@@ -50,7 +50,7 @@ void AddStartupFolders(AutorunList& list) {
 
 void AddStartupFolder(const std::wstring& folder, AutorunList& list) {
   if (folder.empty()) return;
-  const HKEY approvedRoot = folder == GetSpecialFolderPath(CSIDL_COMMON_STARTUP) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  const HKEY approvedRoot = ApprovedRootOfStartupFolder(folder);
 
   for (const std::wstring& fileName : ListFileNames(folder)) {
     const std::wstring_view extension = ExtensionOf(fileName);
