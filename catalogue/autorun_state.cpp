@@ -9,6 +9,7 @@
 #include "catalogue/sources.h"
 #include "catalogue/task_service.h"
 #include "common/error.h"
+#include "common/files.h"
 #include "common/native_path.h"
 #include "common/scoped.h"
 #include "common/shell.h"
@@ -62,11 +63,6 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 bool IsStartupFolder(const std::wstring& folder) {
   return SamePath(GetSpecialFolderPath(CSIDL_COMMON_STARTUP), folder) ||
          SamePath(GetSpecialFolderPath(CSIDL_STARTUP), folder);
-}
-
-bool IsDirectory(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(NativePath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void SwitchTask(ITaskService& service, const std::wstring& target, bool enable) {
@@ -130,7 +126,7 @@ void SetStartupFileState(const std::wstring& target, bool enable) {
   if (IsWindows10OrLater()) {
     TReg::WriteBinary(ApprovedRootOfStartupFolder(folder), kApprovedStartupFolderKey, fileName,
                       MakeApprovedData(enable));
-  } else if (!enable && IsStartupFolder(folder) && !IsDirectory(target)) {
+  } else if (!enable && IsStartupFolder(folder) && !FolderExists(NativePath(target))) {
     MoveFileToBackup(target);
   }
 }

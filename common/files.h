@@ -13,5 +13,7 @@ void WriteFileAtomically(const std::wstring& path, std::string_view bytes);
 
 // True when a file, not a folder, is at path; a symbolic link counts when its target is a file.
 bool FileExists(const std::wstring& path);
+// True when a folder is at path.
+bool FolderExists(const std::wstring& path);
 
 }  // namespace quorvane

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "common/files.h"
+
 namespace quorvane {
 
 namespace {
@@ -12,11 +14,6 @@ constexpr DWORD kFileChanges =
 std::wstring ParentFolder(const std::wstring& folder) {
   const auto separator = folder.find_last_of(L'\\');
   return separator == std::wstring::npos ? std::wstring() : folder.substr(0, separator);
-}
-
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // A drive's root needs its backslash.
@@ -40,14 +37,14 @@ void FolderChangeNotice::Rearm() {
     if (handle != INVALID_HANDLE_VALUE) handles_.push_back(handle);
   };
   if (folder_.empty()) return;
-  if (IsFolder(folder_)) {
+  if (FolderExists(folder_)) {
     watch(folder_, false, kFileChanges);
     // The folder's own removal shows as a change of its parent's folder names.
     watch(ParentFolder(folder_), false, FILE_NOTIFY_CHANGE_DIR_NAME);
     return;
   }
   for (std::wstring ancestor = ParentFolder(folder_); !ancestor.empty(); ancestor = ParentFolder(ancestor)) {
-    if (IsFolder(AsFolderPath(ancestor))) {
+    if (FolderExists(AsFolderPath(ancestor))) {
       watch(ancestor, true, FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_FILE_NAME);
       return;
     }

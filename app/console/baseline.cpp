@@ -6,6 +6,7 @@
 
 #include "catalogue/autorun.h"
 #include "common/error.h"
+#include "common/files.h"
 #include "common/scoped.h"
 #include "common/text.h"
 
@@ -21,8 +22,7 @@ constexpr std::string_view kUtf16LittleEndianMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 
 std::string ReadWholeFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+  if (FolderExists(path)) {
     throw Error(L"The baseline " + path + L" is a folder, not a file");
   }
   const ScopedFile file(
