@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "app/ui/controls.h"
-#include "app/ui/images.h"
-#include "app/ui/list_view.h"
-#include "app/ui/menu.h"
-#include "app/ui/styled_button.h"
+#include "ui/controls.h"
+#include "ui/images.h"
+#include "ui/list_view.h"
+#include "ui/menu.h"
+#include "ui/styled_button.h"
 #include "catalogue/autorun.h"
 #include "common/name_list.h"
 #include "listview/autorun_rows.h"

@@ -3,7 +3,7 @@
 // change.
 #pragma once
 
-#include "app/ui/control.h"
+#include "ui/control.h"
 
 namespace quorvane::ui {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/ui/control.h"
+#include "ui/control.h"
 
 namespace quorvane::ui {
 

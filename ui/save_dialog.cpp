@@ -1,4 +1,4 @@
-#include "app/ui/save_dialog.h"
+#include "ui/save_dialog.h"
 
 #include <commdlg.h>
 

@@ -1,9 +1,9 @@
-#include "app/ui/form.h"
+#include "ui/form.h"
 
 #include <commctrl.h>
 
-#include "app/ui/application.h"
-#include "app/ui/dpi.h"
+#include "ui/application.h"
+#include "ui/dpi.h"
 
 namespace quorvane::ui {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ui/controls.h"
+#include "ui/controls.h"
 
 namespace quorvane::ui {
 

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ui/component.h"
-#include "app/ui/gdi.h"
+#include "ui/component.h"
+#include "ui/gdi.h"
 
 namespace quorvane::ui {
 

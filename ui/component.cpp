@@ -1,4 +1,4 @@
-#include "app/ui/component.h"
+#include "ui/component.h"
 
 namespace quorvane::ui {
 

@@ -1,6 +1,6 @@
-#include "app/ui/controls.h"
+#include "ui/controls.h"
 
-#include "app/ui/dpi.h"
+#include "ui/dpi.h"
 
 namespace quorvane::ui {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/button.h"
-#include "app/ui/controls.h"
-#include "app/ui/form.h"
+#include "ui/button.h"
+#include "ui/controls.h"
+#include "ui/form.h"
 
 namespace quorvane::ui {
 

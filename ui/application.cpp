@@ -1,10 +1,10 @@
-#include "app/ui/application.h"
+#include "ui/application.h"
 
 #include <commctrl.h>
 
 #include <atomic>
 
-#include "app/ui/form.h"
+#include "ui/form.h"
 #include "common/error.h"
 #include "common/scoped.h"
 #include "common/text.h"

@@ -1,4 +1,4 @@
-#include "app/ui/control.h"
+#include "ui/control.h"
 
 #include <commctrl.h>
 
@@ -6,9 +6,9 @@
 #include <exception>
 #include <utility>
 
-#include "app/ui/application.h"
-#include "app/ui/dpi.h"
-#include "app/ui/form.h"
+#include "ui/application.h"
+#include "ui/dpi.h"
+#include "ui/form.h"
 
 namespace quorvane::ui {
 

@@ -1,6 +1,6 @@
-#include "app/ui/styled_button.h"
+#include "ui/styled_button.h"
 
-#include "app/ui/form.h"
+#include "ui/form.h"
 
 namespace quorvane::ui {
 

@@ -1,4 +1,4 @@
-#include "app/ui/menu.h"
+#include "ui/menu.h"
 
 #include <vector>
 

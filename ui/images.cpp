@@ -1,4 +1,4 @@
-#include "app/ui/images.h"
+#include "ui/images.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/ui/status_bar.h"
+#include "ui/status_bar.h"
 
 #include <commctrl.h>
 

@@ -1,4 +1,4 @@
-#include "app/ui/image.h"
+#include "ui/image.h"
 
 #include <wincodec.h>
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/ui/control.h"
+#include "ui/control.h"
 
 namespace quorvane::ui {
 

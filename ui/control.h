@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/component.h"
-#include "app/ui/gdi.h"
+#include "ui/component.h"
+#include "ui/gdi.h"
 
 namespace quorvane::ui {
 

@@ -1,13 +1,13 @@
-#include "app/ui/list_view.h"
+#include "ui/list_view.h"
 
 #include <uxtheme.h>
 #include <windowsx.h>
 
 #include <algorithm>
 
-#include "app/ui/gdi.h"
-#include "app/ui/images.h"
-#include "app/ui/menu.h"
+#include "ui/gdi.h"
+#include "ui/images.h"
+#include "ui/menu.h"
 
 namespace quorvane::ui {
 

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/ui/control.h"
+#include "ui/control.h"
 
 namespace quorvane::ui {
 

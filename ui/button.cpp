@@ -1,6 +1,6 @@
-#include "app/ui/button.h"
+#include "ui/button.h"
 
-#include "app/ui/form.h"
+#include "ui/form.h"
 
 namespace quorvane::ui {
 

@@ -1,18 +1,17 @@
 // The ownership tree of the window layer. A component is created with an owner, which keeps it
 // and destroys it, with everything it owns in turn, when the owner itself ends. Components
-// carry a name by which their owner can find them.
+// carry a name by which their owner can find them, and may carry a caption.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/translation/translatable.h"
-
 namespace quorvane::ui {
 
-class Component : public TranslatableComponent {
+class Component {
  public:
   Component(const Component&) = delete;
   Component& operator=(const Component&) = delete;
@@ -37,13 +36,15 @@ class Component : public TranslatableComponent {
     return created;
   }
 
-  // Most components have no caption and are no popup menu.
-  bool HasCaption() const override { return false; }
-  std::wstring Caption() const override { return {}; }
-  void SetCaption(const std::wstring&) override {}
-  TranslatableMenuItem* PopupMenuTopItem() override { return nullptr; }
-  std::size_t OwnedCount() const override { return owned_.size(); }
-  Component& Owned(std::size_t index) override { return *owned_.at(index); }
+  // The text that the component shows as its title or label, for the components that have
+  // one (windows, most controls, menu items); most others have none.
+  virtual bool HasCaption() const { return false; }
+  virtual std::wstring Caption() const { return {}; }
+  virtual void SetCaption(const std::wstring&) {}
+
+  // The components that this one owns, in order of ownership.
+  std::size_t OwnedCount() const { return owned_.size(); }
+  Component& Owned(std::size_t index) { return *owned_.at(index); }
 
  protected:
   // A component without owner: the top of a tree, which its creator keeps.

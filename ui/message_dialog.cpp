@@ -1,9 +1,9 @@
-#include "app/ui/message_dialog.h"
+#include "ui/message_dialog.h"
 
 #include <algorithm>
 
-#include "app/ui/application.h"
-#include "app/ui/dpi.h"
+#include "ui/application.h"
+#include "ui/dpi.h"
 
 namespace quorvane::ui {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/ui/button_styles.h"
-#include "app/ui/controls.h"
+#include "ui/button_styles.h"
+#include "ui/controls.h"
 
 namespace quorvane::ui {
 

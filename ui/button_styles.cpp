@@ -1,4 +1,4 @@
-#include "app/ui/button_styles.h"
+#include "ui/button_styles.h"
 
 #include "common/text.h"
 

@@ -1,5 +1,6 @@
 // Popup menus. A menu item is a component owned by the item above it; the top item of a popup
-// menu is owned by the menu and shows nothing itself.
+// menu is owned by the menu and shows nothing itself, so a menu's items are reached through
+// its owned components like those of any other component.
 #pragma once
 
 #include <windows.h>
@@ -7,11 +8,11 @@
 #include <functional>
 #include <string>
 
-#include "app/ui/component.h"
+#include "ui/component.h"
 
 namespace quorvane::ui {
 
-class MenuItem : public Component, public TranslatableMenuItem {
+class MenuItem : public Component {
  public:
   explicit MenuItem(Component& owner, std::wstring caption = L"");
 
@@ -21,8 +22,8 @@ class MenuItem : public Component, public TranslatableMenuItem {
   bool HasCaption() const override { return true; }
   std::wstring Caption() const override { return caption_; }
   void SetCaption(const std::wstring& caption) override { caption_ = caption; }
-  std::size_t ItemCount() const override { return OwnedCount(); }
-  MenuItem& Item(std::size_t index) override { return static_cast<MenuItem&>(Owned(index)); }
+  std::size_t ItemCount() const { return OwnedCount(); }
+  MenuItem& Item(std::size_t index) { return static_cast<MenuItem&>(Owned(index)); }
 
   std::function<void(MenuItem& sender)> OnClick;
 
@@ -35,7 +36,6 @@ class PopupMenu : public Component {
   explicit PopupMenu(Component& owner);
 
   MenuItem& Items() { return items_; }
-  TranslatableMenuItem* PopupMenuTopItem() override { return &items_; }
 
   // Shows the menu at a point of the screen, waits for the user's choice and runs the chosen
   // item's click.

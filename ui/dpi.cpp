@@ -1,6 +1,6 @@
-#include "app/ui/dpi.h"
+#include "ui/dpi.h"
 
-#include "app/ui/gdi.h"
+#include "ui/gdi.h"
 
 namespace quorvane::ui {
 
