@@ -43,7 +43,7 @@ class TFrmAutorun final : public ui::Panel {
   void MergeAutorun();
   // The first row, in list order, with this Target and From (ASCII letters in any case).
   std::optional<std::size_t> FindRow(const std::wstring& target, const std::wstring& from) const;
-  const AutorunRows& Rows() const { return FRows; }
+  const AutorunRows& Rows() const { return rows_; }
 
   // The catalogue of the last load, hidden entries included; the saved list file is its copy.
   AutorunList ListAutoObj;
@@ -86,7 +86,7 @@ class TFrmAutorun final : public ui::Panel {
   const NameList* FFileWhite = nullptr;
   const NameList* FNameWhite = nullptr;
   const NameList* FNameBlack = nullptr;
-  AutorunRows FRows;
+  AutorunRows rows_;
 };
 
 }  // namespace quorvane
