@@ -414,7 +414,7 @@ TEST_F(QuorvanecTest, ListPrintsWhatWasReadBeforeASourceFailedAndEndsWithStatusO
   EXPECT_THAT(table, HasSubstr(L"Sync|Me"));
 }
 
-
+const std::string kUsage =
     "usage: quorvanec list [--json|--csv] | quorvanec save FILE | quorvanec enable|disable FROM TARGET\r\n"
     "       quorvanec diff BASELINE [--json] | quorvanec watch [--json] [--interval SECONDS]\r\n"
     "       quorvanec --help | quorvanec --version\r\n";
