@@ -33,11 +33,11 @@ std::wstring TaskSchedulerClassKey() {
 FakeTaskScheduler::FakeTaskScheduler()
     : savedServer_(ReadText(HKEY_LOCAL_MACHINE, ServerKey(), L"")),
       savedThreadingModel_(ReadText(HKEY_LOCAL_MACHINE, ServerKey(), L"ThreadingModel")),
-      module_(LoadLibraryW(ProgramBesideTest(L"fake_task_scheduler.dll").c_str())) {
-  if (!module_) throw std::runtime_error("cannot load fake_task_scheduler.dll");
+      module_(LoadLibraryW(ProgramBesideTest(L"task_scheduler_server.dll").c_str())) {
+  if (!module_) throw std::runtime_error("cannot load task_scheduler_server.dll");
   DeleteRawTree(HKEY_CURRENT_USER, kScenarioKey);
   SetTasks({});
-  SetStringValue(HKEY_LOCAL_MACHINE, ServerKey(), L"", ProgramBesideTest(L"fake_task_scheduler.dll"));
+  SetStringValue(HKEY_LOCAL_MACHINE, ServerKey(), L"", ProgramBesideTest(L"task_scheduler_server.dll"));
   SetStringValue(HKEY_LOCAL_MACHINE, ServerKey(), L"ThreadingModel", L"Both");
 }
 
@@ -81,7 +81,7 @@ void FakeTaskScheduler::FailAt(const std::wstring& call, HRESULT result) const {
 long FakeTaskScheduler::LiveObjects() const {
   using LiveObjectsFunction = LONG(STDAPICALLTYPE*)();
   const FARPROC address = GetProcAddress(module_, "FakeTaskSchedulerLiveObjects");
-  if (!address) throw std::runtime_error("fake_task_scheduler.dll lacks FakeTaskSchedulerLiveObjects");
+  if (!address) throw std::runtime_error("task_scheduler_server.dll lacks FakeTaskSchedulerLiveObjects");
   return reinterpret_cast<LiveObjectsFunction>(reinterpret_cast<void (*)()>(address))();
 }
 

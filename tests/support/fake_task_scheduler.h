@@ -1,4 +1,4 @@
-// The Task Scheduler double (tests/fakes/fake_task_scheduler.cpp), registered in the test
+// The Task Scheduler double (tests/fakes/task_scheduler_server.cpp), registered in the test
 // prefix in place of Wine's scheduler for as long as the owner lives. Tests that use it, and
 // every test that refreshes the whole catalogue, hold the task_scheduler lock.
 #pragma once

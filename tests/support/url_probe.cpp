@@ -27,8 +27,8 @@ std::vector<std::string> CompleteLines(const std::string& text) {
 
 }  // namespace
 
-UrlProbe::UrlProbe() : probe_(folder_.File(L"url_probe.exe")) {
-  if (!CopyFileW(ProgramBesideTest(L"url_probe.exe").c_str(), probe_.c_str(), TRUE)) {
+UrlProbe::UrlProbe() : probe_(folder_.File(L"browser_stand_in.exe")) {
+  if (!CopyFileW(ProgramBesideTest(L"browser_stand_in.exe").c_str(), probe_.c_str(), TRUE)) {
     throw std::runtime_error("cannot copy the url probe");
   }
   for (const wchar_t* scheme : kSchemes) {

@@ -5,7 +5,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/console/catalogue_diff.h"
 #include "common/error.h"
 #include "common/text.h"
 
@@ -112,87 +111,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "[{\"from\":\"FILE\",\"caption\":\"a\",\"target\":\"C:\\\\a.lnk\",\"rawData\":\"\",\"enabled\":1}]",
                     L"Entry 1 of the baseline has no true or false \"enabled\""}),
     [](const testing::TestParamInfo<BadBaseline>& c) { return c.param.label; });
-
-TAutorunInfo Entry(const std::wstring& from, const std::wstring& target, bool enabled, const std::wstring& rawData) {
-  TAutorunInfo entry;
-  entry.From = from;
-  entry.Caption = target.substr(target.rfind(L'\\') + 1);
-  entry.Target = target;
-  entry.RawData = rawData;
-  entry.Enabled = enabled;
-  return entry;
-}
-
-TEST(DiffCatalogue, FindsAddedRemovedSwitchedAndNewCommandsByTagInAnyCaseAndExactTarget) {
-  const AutorunList before = {Entry(L"HKCU", L"HKCU\\Run\\Same", true, L"same.exe"),
-                              Entry(L"HKCU", L"HKCU\\Run\\Off", true, L"off.exe"),
-                              Entry(L"HKLM", L"HKLM\\Run\\Gone", true, L"gone.exe"),
-                              Entry(L"HKLM", L"HKLM\\Run\\Both", false, L"old.exe"),
-                              Entry(L"SERV", L"svc", true, L"svc.exe")};
-  Baseline baseline = BaselineOf(before);
-  baseline[0].from = L"hkcu";
-  const AutorunList now = {Entry(L"HKCU", L"HKCU\\Run\\Same", true, L"same.exe"),
-                           Entry(L"HKCU", L"HKCU\\Run\\New", true, L"new.exe"),
-                           Entry(L"HKCU", L"HKCU\\Run\\Off", false, L"off.exe"),
-                           Entry(L"HKLM", L"HKLM\\Run\\Both", true, L"new.exe"),
-                           Entry(L"SERV", L"SVC", true, L"svc.exe")};
-  const CatalogueDiff diff = DiffCatalogue(baseline, now);
-  EXPECT_EQ(FormatDiffTable(diff),
-              (L"Change                    Source  Caption  Target\r\n"
-                          L"added                     HKCU    New      HKCU\\Run\\New\r\n"
-                          L"added                     SERV    SVC      SVC\r\n"
-                          L"removed                   HKLM    Gone     HKLM\\Run\\Gone\r\n"
-                          L"removed                   SERV    svc      svc\r\n"
-                          L"switched off              HKCU    Off      HKCU\\Run\\Off\r\n"
-                          L"switched on, new command  HKLM    Both     HKLM\\Run\\Both\r\n"));
-  EXPECT_TRUE(DiffCatalogue(BaselineOf(now), now).Empty());
-  EXPECT_EQ(FormatDiffTable(DiffCatalogue(BaselineOf(now), now)), L"");
-
-  // A saved list knows neither state nor command: only additions and removals count.
-  Baseline savedList = BaselineOf(before);
-  for (BaselineEntry& entry : savedList) entry.enabled.reset(), entry.rawData.reset();
-  const CatalogueDiff savedDiff = DiffCatalogue(savedList, now);
-  EXPECT_EQ(savedDiff.added.size(), 2u);
-  EXPECT_EQ(savedDiff.removed.size(), 2u);
-  EXPECT_TRUE(savedDiff.changed.empty());
-}
-
-TEST(DiffCatalogue, PairsAnEntryListedTwiceOnceForEachListing) {
-  const AutorunList twice = {Entry(L"SCHE", L"\\T", true, L""), Entry(L"SCHE", L"\\T", false, L"")};
-  EXPECT_TRUE(DiffCatalogue(BaselineOf(twice), twice).Empty());
-  const CatalogueDiff diff = DiffCatalogue(BaselineOf(twice), {twice[0]});
-  ASSERT_EQ(diff.removed.size(), 1u);
-  EXPECT_EQ(diff.removed[0].enabled, false);
-}
-
-TEST(FormatDiffJson, HoldsTheThreeListsWithBeforeAndAfterOfEachChange) {
-  const AutorunList before = {Entry(L"HKCU", L"HKCU\\Run\\Off", true, L"off.exe"),
-                              Entry(L"HKLM", L"HKLM\\Run\\Gone", true, L"gone.exe")};
-  const AutorunList now = {Entry(L"HKCU", L"HKCU\\Run\\Off", false, L"off2.exe")};
-  const auto json = nlohmann::json::parse(ToUtf8(FormatDiffJson(DiffCatalogue(BaselineOf(before), now))));
-  EXPECT_EQ(json["added"], nlohmann::json::array());
-  EXPECT_EQ(json["removed"], nlohmann::json::parse(R"([{"from":"HKLM","caption":"Gone","target":"HKLM\\Run\\Gone",
-                                                         "rawData":"gone.exe","enabled":true}])"));
-  EXPECT_EQ(json["changed"], nlohmann::json::parse(R"([{"from":"HKCU","caption":"Off","target":"HKCU\\Run\\Off",
-      "before":{"enabled":true,"rawData":"off.exe"},"after":{"enabled":false,"rawData":"off2.exe"}}])"));
-}
-
-// A baseline of 100,000 entries against a catalogue that holds the last of them.
-TEST(DiffCatalogue, CopesWithAHundredThousandEntries) {
-  std::string json = "\xEF\xBB\xBF[";
-  for (int i = 0; i < 100000; ++i) {
-    json += (i ? ",\r\n" : "\r\n");
-    json += R"({"from":"HKCU","caption":"v)" + std::to_string(i) + R"(","target":"HKCU\\Run\\v)" + std::to_string(i) +
-            R"(","rawData":"x.exe","enabled":true})";
-  }
-  json += "\r\n]\r\n";
-  const Baseline baseline = ParseBaseline(json);
-  ASSERT_EQ(baseline.size(), 100000u);
-  const CatalogueDiff diff = DiffCatalogue(baseline, {Entry(L"HKCU", L"HKCU\\Run\\v99999", true, L"x.exe")});
-  EXPECT_TRUE(diff.added.empty());
-  EXPECT_EQ(diff.removed.size(), 99999u);
-  EXPECT_EQ(diff.removed.back().target, L"HKCU\\Run\\v99998");
-}
 
 }  // namespace
 }  // namespace quorvane

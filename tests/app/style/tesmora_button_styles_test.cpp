@@ -1,12 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/style/colour_rules.h"
 #include "app/style/tesmora_button_styles.h"
-#include "app/style/theme_helper.h"
-#include "ui/application.h"
+#include "ui/form.h"
 #include "ui/styled_button.h"
-#include "common/error.h"
+#include "support/ui_fixture.h"
 #include "support/window_capture.h"
 
 namespace quorvane {
@@ -15,36 +13,6 @@ namespace {
 using ui::BorderDrawStyle;
 using ui::ButtonAttributes;
 using ui::ButtonDrawStyle;
-
-constexpr Rgb kBase{0x3D, 0x84, 0xDD};
-constexpr Rgb kBlack{0, 0, 0};
-
-// ---- Colour rules ------------------------------------------------------------------------------
-
-TEST(ColourRules, TheDerivedColoursComeOutOfTheRules) {
-  EXPECT_EQ(Lighten(kBase, 10), (Rgb{0x50, 0x90, 0xE0}));
-  EXPECT_EQ(Grey(Lighten(kBase, 50)), (Rgb{0xBC, 0xBC, 0xBC}));
-  EXPECT_EQ(Grey(Lighten(kBlack, 50)), (Rgb{0x80, 0x80, 0x80}));
-  EXPECT_EQ(Grey(Lighten(kBase, 70)), (Rgb{0xD7, 0xD7, 0xD7}));
-  EXPECT_EQ(Grey(Lighten(kBlack, 70)), (Rgb{0xB3, 0xB3, 0xB3}));
-}
-
-TEST(ColourRules, LighteningRoundsHalvesAwayFromZeroAndStaysWithinItsBounds) {
-  EXPECT_EQ(Lighten(Rgb{0, 132, 254}, 50), (Rgb{128, 194, 255}));  // 127.5 and 61.5 and 0.5 go up
-  EXPECT_EQ(Lighten(kBase, 0), kBase);
-  EXPECT_EQ(Lighten(kBase, 100), (Rgb{255, 255, 255}));
-  EXPECT_EQ(Lighten(kBase, -5), kBase);
-  EXPECT_EQ(Lighten(kBase, 250), (Rgb{255, 255, 255}));
-}
-
-TEST(ColourRules, GreyRoundsHalvesToTheEvenNeighbour) {
-  EXPECT_EQ(Grey(Rgb{0, 0, 250}), (Rgb{28, 28, 28}));  // 28.5
-  EXPECT_EQ(Grey(Rgb{2, 0, 43}), (Rgb{6, 6, 6}));      // 5.5
-  EXPECT_EQ(Grey(Rgb{255, 255, 255}), (Rgb{255, 255, 255}));
-  EXPECT_EQ(Grey(Rgb{255, 0, 0}), (Rgb{76, 76, 76}));  // 76.245
-}
-
-// ---- The Tesmora family ----------------------------------------------------------------------
 
 ButtonAttributes Attributes(ButtonDrawStyle fill, COLORREF button, BorderDrawStyle border, COLORREF borderColour,
                             COLORREF font) {
@@ -133,10 +101,8 @@ TEST(TesmoraFamily, NamesItsClassesAndAppearancesAndStylesEveryDialogButtonAlike
   }
 }
 
-class WindowTest : public testing::Test {
- protected:
-  static void SetUpTestSuite() { ui::application::Initialize(); }
-};
+// Buttons of the family, drawn in a real window.
+using WindowTest = ui::UiTest;
 
 TEST_F(WindowTest, AnOutlineButtonShowsNoFillWhenIdleAndTheBaseColourWhenPressed) {
   RegisterTesmoraButtonStyles();
@@ -149,77 +115,6 @@ TEST_F(WindowTest, AnOutlineButtonShowsNoFillWhenIdleAndTheBaseColourWhenPressed
   button.SetDown(true);
   EXPECT_EQ(test::DrawnPixel(button, 42, 4), kBlue);
   ui::UnregisterButtonStyleFamilies();
-}
-
-// ---- The activation line -------------------------------------------------------------------
-
-class ThemeHelperTest : public WindowTest {
- protected:
-  ThemeHelperTest() {
-    form_.SetClientSize(412, 432);
-    header_.SetAlign(ui::Align::Top);
-    header_.SetHeight(50);
-  }
-
-  static RECT RectInForm(const ui::Control& control) {
-    RECT rect{};
-    GetWindowRect(control.Handle(), &rect);
-    MapWindowPoints(nullptr, GetParent(control.Handle()), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-  }
-
-  ui::Form form_;
-  ui::Panel& header_ = ui::Component::Create<ui::Panel>(form_, form_);
-};
-
-TEST_F(ThemeHelperTest, LaysABlueLineAboveTheHeaderThatTurnsGreyWhileTheWindowIsInactive) {
-  TThemeHelper& helper = ui::Component::Create<TThemeHelper>(form_);
-  const ui::Shape& line = helper.Line();
-  const RECT lineRect = RectInForm(line);
-  EXPECT_EQ(lineRect.top, 0);
-  EXPECT_EQ(lineRect.bottom, 2);
-  EXPECT_EQ(lineRect.right - lineRect.left, 412);
-  EXPECT_EQ(RectInForm(header_).top, 2);
-  EXPECT_TRUE(line.Visible());
-  EXPECT_EQ(test::DrawnPixel(line, 200, 1), kBlue);
-
-  SendMessageW(form_.Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
-  EXPECT_FALSE(helper.IsActive());
-  EXPECT_EQ(line.BrushColor(), GetSysColor(COLOR_GRAYTEXT));
-  EXPECT_EQ(line.PenColor(), GetSysColor(COLOR_GRAYTEXT));
-  EXPECT_EQ(test::DrawnPixel(line, 200, 1), GetSysColor(COLOR_GRAYTEXT));
-  SendMessageW(form_.Handle(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
-  EXPECT_EQ(line.BrushColor(), kBlue);
-
-  form_.SetClientSize(600, 432);
-  EXPECT_EQ(RectInForm(line).right - RectInForm(line).left, 600);
-}
-
-TEST_F(ThemeHelperTest, AWindowWithoutBorderShowsNoLine) {
-  TThemeHelper& helper = ui::Component::Create<TThemeHelper>(form_);
-  form_.SetBorderStyle(ui::BorderStyle::None);
-  EXPECT_FALSE(helper.Line().Visible());
-  form_.SetClientSize(300, 300);
-  EXPECT_FALSE(helper.Line().Visible());
-  EXPECT_EQ(RectInForm(header_).top, 0);
-}
-
-TEST_F(ThemeHelperTest, AfterTheHelperEndsTheWindowsMessagesNoLongerReachIt) {
-  TThemeHelper& helper = ui::Component::Create<TThemeHelper>(form_);
-  const ui::Shape& line = helper.Line();
-  form_.DestroyComponent(helper);
-  SendMessageW(form_.Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
-  EXPECT_EQ(line.BrushColor(), kBlue);
-}
-
-TEST_F(ThemeHelperTest, AnOwnerThatIsNoFormIsRefused) {
-  try {
-    ui::Component::Create<TThemeHelper>(header_);
-    ADD_FAILURE() << "a panel was taken as the owner";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.Message(), L"TThemeHelper Owner must be a TForm");
-  }
-  EXPECT_EQ(header_.OwnedCount(), 0u);
 }
 
 }  // namespace
