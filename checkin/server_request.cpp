@@ -3,6 +3,7 @@
 #include <winhttp.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 #include <optional>
 #include <random>
@@ -187,27 +188,24 @@ struct StoredValue {
   std::wstring text;  // for a string value, up to its first NUL
 };
 
-std::optional<StoredValue> ReadValue(HKEY key, const wchar_t* name) {
+std::optional<StoredValue> ReadValue(const RegKey& key, const wchar_t* name) {
   DWORD type = REG_NONE;
-  DWORD size = 0;
-  if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+  RegKey::Bytes data;
+  if (key.Query(name, type, data) != ERROR_SUCCESS) return std::nullopt;
   StoredValue value{type, {}};
   if (!IsStringType(type)) return value;
-  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-  DWORD read = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &read) != ERROR_SUCCESS ||
-      !IsStringType(type)) {
-    return std::nullopt;
-  }
-  data.resize(std::wcslen(data.c_str()));
-  value.text = std::move(data);
+  std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+  std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+  value.text = text.substr(0, text.find(L'\0'));
   return value;
 }
 
 bool WriteClientID(HKEY key, const std::wstring& identifier) {
-  const auto size = static_cast<DWORD>((identifier.size() + 1) * sizeof(wchar_t));
-  return RegSetValueExW(key, kClientIdValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(identifier.c_str()), size) ==
-         ERROR_SUCCESS;
+  // Borrowed, not owned: the caller closes the key.
+  RegKey borrowed(key);
+  const bool written = borrowed.SetString(kClientIdValue, identifier) == ERROR_SUCCESS;
+  borrowed.Release();
+  return written;
 }
 
 void SendHoldCommand() {
@@ -241,14 +239,14 @@ std::wstring GetClientID() { return ReadOrCreateClientID(HKEY_CURRENT_USER, kCli
 std::wstring ReadOrCreateClientID(HKEY root, const std::wstring& keyPath, const ClientIdStore& store) {
   RegKey key;
   if (key.Create(root, keyPath, KEY_READ | KEY_WRITE) != ERROR_SUCCESS) return {};
-  std::optional<StoredValue> stored = ReadValue(key.Get(), kClientIdValue);
+  std::optional<StoredValue> stored = ReadValue(key, kClientIdValue);
   const bool usable = stored && !(IsStringType(stored->type) && stored->text.empty());
   if (!usable) {
     if (!store(key.Get(), NewClientID())) {
-      RegDeleteValueW(key.Get(), kClientIdValue);
+      key.DeleteValue(kClientIdValue);
       return {};
     }
-    stored = ReadValue(key.Get(), kClientIdValue);
+    stored = ReadValue(key, kClientIdValue);
   }
   // A value of another type is left alone: it may be someone else's.
   return (stored && IsStringType(stored->type)) ? stored->text : std::wstring();
