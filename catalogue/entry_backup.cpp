@@ -12,6 +12,7 @@
 #include "common/scoped.h"
 #include "common/shell.h"
 #include "common/text.h"
+#include "registry/reg_key.h"
 
 namespace quorvane {
 
@@ -22,32 +23,16 @@ constexpr std::size_t kRegLineWidth = 80;
 // Value names may be 16,383 characters long; a file name needs only enough to be recognised.
 constexpr std::size_t kMaxNameChars = 80;
 constexpr int kMaxNameAttempts = 1000;
-// A value may change size between the size query and the read; give up after a few rounds.
-constexpr int kQueryAttempts = 8;
-
-const wchar_t* KeyPath(const std::wstring& key) { return key.c_str() + (key.starts_with(L'\\') ? 1 : 0); }
-
 // The value's type and bytes in the 64-bit view; false when the value or its key is missing.
 bool ReadRawValue(HKEY rootKey, const std::wstring& key, const std::wstring& name, DWORD& type, TReg::Bytes& data) {
   const std::wstring action = L"Cannot read the value " + name + L" to back it up";
   RegKey handle;
   LONG status = handle.Open(rootKey, key, KEY_QUERY_VALUE);
+  if (status == ERROR_SUCCESS) status = handle.Query(name, type, data);
+  if (status == ERROR_SUCCESS) return true;
   if (status == ERROR_FILE_NOT_FOUND) return false;
-  if (status != ERROR_SUCCESS) throw WinError(static_cast<unsigned long>(status), action);
-  data.clear();
-  for (int attempt = 0; attempt < kQueryAttempts; ++attempt) {
-    DWORD size = static_cast<DWORD>(data.size());
-    status = RegQueryValueExW(handle.Get(), name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(), &size);
-    if (status == ERROR_FILE_NOT_FOUND) return false;
-    if (status == ERROR_SUCCESS && size <= data.size()) {
-      data.resize(size);
-      return true;
-    }
-    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA)
-      throw WinError(static_cast<unsigned long>(status), action);
-    data.resize(size);
-  }
-  throw Error(action + L": it keeps changing");
+  if (status == ERROR_MORE_DATA) throw Error(action + L": it keeps changing");
+  throw WinError(static_cast<unsigned long>(status), action);
 }
 
 std::wstring Escaped(const std::wstring& text) {
@@ -184,7 +169,7 @@ std::wstring FormatRegFile(HKEY rootKey, const std::wstring& key, const std::wst
     throw Error(L"The value name " + name + L" cannot be written to a .reg file");
   }
   std::wstring text = L"Windows Registry Editor Version 5.00\r\n\r\n";
-  text += L'[' + RootKeyToName(rootKey, false) + L'\\' + KeyPath(key) + L"]\r\n";
+  text += L'[' + RootKeyToName(rootKey, false) + L'\\' + RelativeKeyPath(key) + L"]\r\n";
   text += name.empty() ? std::wstring(L"@=") : L'"' + Escaped(name) + L"\"=";
   AppendData(text, type, data);
   text += L"\r\n\r\n";

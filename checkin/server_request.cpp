@@ -3,16 +3,15 @@
 #include <winhttp.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <optional>
-#include <random>
 #include <thread>
 
 #include "app/translation/translation.h"
+#include "checkin/client_id.h"
 #include "common/debug_switch.h"
 #include "common/scoped.h"
 #include "common/text.h"
-#include "registry/reg_key.h"
+#include "common/version_info.h"
 
 namespace quorvane {
 
@@ -138,78 +137,6 @@ std::optional<std::string> Fetch(const std::wstring& url, const HeaderList& head
   return ReadBody(request.Get());
 }
 
-// Seeded once per thread from the high-resolution counter, so that two runs, or two threads,
-// never draw the same numbers.
-std::mt19937& RandomGenerator() {
-  thread_local std::mt19937 generator = [] {
-    LARGE_INTEGER counter{};
-    QueryPerformanceCounter(&counter);
-    std::seed_seq seed{static_cast<std::uint32_t>(counter.QuadPart), static_cast<std::uint32_t>(counter.QuadPart >> 32),
-                       static_cast<std::uint32_t>(GetCurrentThreadId())};
-    return std::mt19937(seed);
-  }();
-  return generator;
-}
-
-// A random number below limit, as upper-case hexadecimal digits.
-std::wstring RandomHex(int limit, int digits) {
-  std::uniform_int_distribution<int> below(0, limit - 1);
-  wchar_t text[16] = {};
-  std::swprintf(text, std::size(text), L"%0*X", digits, static_cast<unsigned>(below(RandomGenerator())));
-  return text;
-}
-
-std::wstring TwoDigits(int number) {
-  wchar_t text[4] = {};
-  std::swprintf(text, std::size(text), L"%02d", number % 100);
-  return text;
-}
-
-std::wstring LocalDate() {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  return TwoDigits(now.wYear) + TwoDigits(now.wMonth) + TwoDigits(now.wDay);
-}
-
-std::wstring LocalTime() {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  return TwoDigits(now.wHour) + TwoDigits(now.wMinute) + TwoDigits(now.wSecond);
-}
-
-constexpr wchar_t kClientIdKey[] = L"Software\\Tesmora";
-constexpr wchar_t kClientIdValue[] = L"TUID";
-
-bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
-
-struct StoredValue {
-  DWORD type = REG_NONE;
-  std::wstring text;  // for a string value, up to its first NUL
-};
-
-std::optional<StoredValue> ReadValue(HKEY key, const wchar_t* name) {
-  DWORD type = REG_NONE;
-  DWORD size = 0;
-  if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-  StoredValue value{type, {}};
-  if (!IsStringType(type)) return value;
-  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-  DWORD read = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &read) != ERROR_SUCCESS ||
-      !IsStringType(type)) {
-    return std::nullopt;
-  }
-  data.resize(std::wcslen(data.c_str()));
-  value.text = std::move(data);
-  return value;
-}
-
-bool WriteClientID(HKEY key, const std::wstring& identifier) {
-  const auto size = static_cast<DWORD>((identifier.size() + 1) * sizeof(wchar_t));
-  return RegSetValueExW(key, kClientIdValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(identifier.c_str()), size) ==
-         ERROR_SUCCESS;
-}
-
 void SendHoldCommand() {
   std::wstring ignored;
   GetServerText(HoldCommandHeaders(), ignored);
@@ -231,63 +158,6 @@ bool GetServerText(const HeaderList& headers, std::wstring& body) {
   if (!bytes) return false;
   body = FromUtf8(*bytes);
   return true;
-}
-
-std::wstring GetClientID() { return ReadOrCreateClientID(HKEY_CURRENT_USER, kClientIdKey, WriteClientID); }
-
-// An identifier is only ever stored whole. A missing or empty value is replaced by a new one;
-// when storing fails, whatever the failed write may have left is removed, so that the next start
-// tries again instead of sending a broken identifier for good.
-std::wstring ReadOrCreateClientID(HKEY root, const std::wstring& keyPath, const ClientIdStore& store) {
-  RegKey key;
-  if (key.Create(root, keyPath, KEY_READ | KEY_WRITE) != ERROR_SUCCESS) return {};
-  std::optional<StoredValue> stored = ReadValue(key.Get(), kClientIdValue);
-  const bool usable = stored && !(IsStringType(stored->type) && stored->text.empty());
-  if (!usable) {
-    if (!store(key.Get(), NewClientID())) {
-      RegDeleteValueW(key.Get(), kClientIdValue);
-      return {};
-    }
-    stored = ReadValue(key.Get(), kClientIdValue);
-  }
-  // A value of another type is left alone: it may be someone else's.
-  return (stored && IsStringType(stored->type)) ? stored->text : std::wstring();
-}
-
-std::wstring NewClientID() {
-  constexpr int kLargeLimit = 2147483647;
-  constexpr int kSmallLimit = 65535;
-  return RandomHex(kLargeLimit, 8) + LocalDate() + RandomHex(kSmallLimit, 4) + LocalTime() + RandomHex(kLargeLimit, 8);
-}
-
-std::wstring GetAppVersion(std::wstring_view format) {
-  wchar_t path[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
-  if (length == 0 || length > MAX_PATH) return L"0.0.0.0";
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
-  if (size == 0) return L"0.0.0.0";
-  std::vector<BYTE> data(size);
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT fixedSize = 0;
-  if (!GetFileVersionInfoW(path, 0, size, data.data()) ||
-      !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) || fixedSize < sizeof *fixed) {
-    return L"0.0.0.0";
-  }
-  const DWORD numbers[] = {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-                           HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
-  // Only "%d" is understood, so that no format can make the program read beyond its numbers.
-  std::wstring version;
-  std::size_t next = 0;
-  for (std::size_t i = 0; i < format.size(); ++i) {
-    if (format.substr(i, 2) == L"%d" && next < std::size(numbers)) {
-      version += std::to_wstring(numbers[next++]);
-      ++i;
-    } else {
-      version += format[i];
-    }
-  }
-  return version;
 }
 
 HeaderList CheckInHeaders() {

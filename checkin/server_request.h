@@ -1,13 +1,10 @@
 // The check-in's exchange with the publisher's service, apart from the reply: the settings of
-// the check-in, the per-user client identifier, the program's version text, the request headers
-// and the one GET request that carries them.
+// the check-in, the request headers and the one GET request that carries them.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace quorvane {
@@ -32,25 +29,6 @@ int CheckInLayoutOffset();
 // body is then left as it was. A name given twice is sent once, where it first came, with its
 // last value.
 bool GetServerText(const HeaderList& headers, std::wstring& body);
-
-// The client identifier of this Windows user, "TUID" under HKEY_CURRENT_USER\Software\Tesmora:
-// read, or made and stored on first use. Empty when the registry cannot be used or the value
-// is not a string.
-std::wstring GetClientID();
-
-// GetClientID on a given key, storing a new identifier through store, which tells whether the
-// write succeeded. Only the registry's own write is ever passed in the program; the tests pass
-// one that fails, which a real registry cannot be made to do.
-using ClientIdStore = std::function<bool(HKEY key, const std::wstring& identifier)>;
-std::wstring ReadOrCreateClientID(HKEY root, const std::wstring& keyPath, const ClientIdStore& store);
-
-// A new identifier of 32 characters: 8 random hexadecimal digits, the local date "yymmdd", 4
-// random hexadecimal digits, the local time "hhnnss", 8 random hexadecimal digits.
-std::wstring NewClientID();
-
-// The program's file version put into format, whose four "%d" take major, minor, release and
-// build in that order; "0.0.0.0" when the program has no version resource.
-std::wstring GetAppVersion(std::wstring_view format);
 
 // The headers of the check-in: version, interface language, debug switch, client identifier.
 // Reads or creates the client identifier.

@@ -63,4 +63,34 @@ int GetVersionStrings(const std::wstring& fileName, const std::vector<std::wstri
   return static_cast<int>(values.size());
 }
 
+std::wstring GetAppVersion(std::wstring_view format) {
+  wchar_t path[MAX_PATH + 1] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) return L"0.0.0.0";
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+  if (size == 0) return L"0.0.0.0";
+  std::vector<BYTE> data(size);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT fixedSize = 0;
+  if (!GetFileVersionInfoW(path, 0, size, data.data()) ||
+      !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) || fixedSize < sizeof *fixed) {
+    return L"0.0.0.0";
+  }
+  const DWORD numbers[] = {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                           HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
+  // Only "%d" is understood, so that no format can make the program read beyond its numbers.
+  std::wstring version;
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format.substr(i, 2) == L"%d" && next < std::size(numbers)) {
+      version += std::to_wstring(numbers[next++]);
+      ++i;
+    } else {
+      version += format[i];
+    }
+  }
+  return version;
+}
+
 }  // namespace quorvane

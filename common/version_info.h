@@ -1,8 +1,10 @@
-// Named strings of a file's version resource, such as its product name.
+// The version resource: named strings of a file's, such as its product name, and the
+// program's own version text.
 #pragma once
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvane {
@@ -14,5 +16,9 @@ using VersionValues = std::map<std::wstring, std::wstring>;
 // Returns 0 when the file is missing or has no readable version resource or translation
 // table. The names must be distinct and not yet in values.
 int GetVersionStrings(const std::wstring& fileName, const std::vector<std::wstring>& names, VersionValues& values);
+
+// The program's file version put into format, whose four "%d" take major, minor, release and
+// build in that order; "0.0.0.0" when the program has no version resource.
+std::wstring GetAppVersion(std::wstring_view format);
 
 }  // namespace quorvane

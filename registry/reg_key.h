@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorvane {
@@ -38,6 +39,8 @@ class RegKey {
   void Close();
 
   HKEY Get() const { return handle_; }
+  // Gives up the key without closing it.
+  HKEY Release() { return std::exchange(handle_, nullptr); }
   explicit operator bool() const { return handle_ != nullptr; }
 
   // The value's type and exactly the bytes that the registry returned for it. A value that

@@ -10,8 +10,10 @@
 #include <cwctype>
 
 #include "app/translation/translation.h"
+#include "checkin/client_id.h"
 #include "common/debug_switch.h"
 #include "common/text.h"
+#include "common/version_info.h"
 #include "support/checkin_server.h"
 #include "support/client_identity.h"
 #include "support/test_support.h"
