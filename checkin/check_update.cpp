@@ -6,6 +6,8 @@
 #include "ui/application.h"
 #include "checkin/reply_address.h"
 #include "checkin/reply_text.h"
+#include "checkin/checkin_settings.h"
+#include "checkin/request_headers.h"
 #include "checkin/server_request.h"
 #include "checkin/update_notice.h"
 #include "common/error.h"

@@ -4,28 +4,14 @@
 
 #include <algorithm>
 #include <optional>
-#include <thread>
 
-#include "app/translation/translation.h"
-#include "checkin/client_id.h"
-#include "common/debug_switch.h"
+#include "checkin/checkin_settings.h"
 #include "common/scoped.h"
 #include "common/text.h"
-#include "common/version_info.h"
 
 namespace quorvane {
 
 namespace {
-
-struct CheckInSettings {
-  std::wstring endpoint;
-  int layoutOffset = 0;
-};
-
-CheckInSettings& Settings() {
-  static CheckInSettings settings;
-  return settings;
-}
 
 struct InternetHandleTraits {
   using Handle = HINTERNET;
@@ -137,46 +123,13 @@ std::optional<std::string> Fetch(const std::wstring& url, const HeaderList& head
   return ReadBody(request.Get());
 }
 
-void SendHoldCommand() {
-  std::wstring ignored;
-  GetServerText(HoldCommandHeaders(), ignored);
-}
-
 }  // namespace
-
-void SetCheckInSettings(std::wstring endpoint, int layoutOffset) {
-  Settings().endpoint = std::move(endpoint);
-  Settings().layoutOffset = layoutOffset;
-}
-
-const std::wstring& CheckInEndpoint() { return Settings().endpoint; }
-
-int CheckInLayoutOffset() { return Settings().layoutOffset; }
 
 bool GetServerText(const HeaderList& headers, std::wstring& body) {
   const std::optional<std::string> bytes = Fetch(CheckInEndpoint(), headers);
   if (!bytes) return false;
   body = FromUtf8(*bytes);
   return true;
-}
-
-HeaderList CheckInHeaders() {
-  return {{L"User-Version", GetAppVersion(L"%d.%d.%d.%d")},
-          {L"User-Language", CurrentLanguage()},
-          {L"User-Debug", DebugSwitch() ? L"true" : L"false"},
-          {L"User-Union", GetClientID()}};
-}
-
-HeaderList HoldCommandHeaders() { return {{L"User-Version", GetAppVersion(L"%d.%d.%d.%d")}, {L"User-Command", L"hold"}}; }
-
-void StartHoldCommand() {
-  std::thread([]() noexcept {
-    // Nothing on this thread may end the program; a failure only means the command was not sent.
-    try {
-      SendHoldCommand();
-    } catch (...) {
-    }
-  }).detach();
 }
 
 }  // namespace quorvane

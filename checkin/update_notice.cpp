@@ -6,7 +6,8 @@
 #include "ui/message_dialog.h"
 #include "checkin/reply_address.h"
 #include "checkin/reply_text.h"
-#include "checkin/server_request.h"
+#include "checkin/checkin_settings.h"
+#include "checkin/hold_command.h"
 #include "common/shell.h"
 
 namespace quorvane {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "checkin/checkin_settings.h"
 #include "checkin/server_request.h"
 #include "common/text.h"
 

@@ -19,7 +19,7 @@
 #include "ui/dpi.h"
 #include "ui/form.h"
 #include "checkin/check_update.h"
-#include "checkin/server_request.h"
+#include "checkin/checkin_settings.h"
 #include "checkin/update_notice.h"
 #include "common/text.h"
 #include "support/checkin_server.h"
