@@ -9,6 +9,7 @@
 #include "catalogue/sources.h"
 #include "common/scoped.h"
 #include "common/shell.h"
+#include "registry/reg_key.h"
 
 namespace quorvane::bench {
 
@@ -18,10 +19,10 @@ constexpr REGSAM kRead = KEY_READ | KEY_WOW64_64KEY;
 constexpr wchar_t kApprovedRun32Key[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run32";
 
-ScopedRegKey OpenKey(HKEY rootKey, const std::wstring& key) {
+RegKey OpenKey(HKEY rootKey, const std::wstring& key) {
   HKEY handle = nullptr;
   if (RegOpenKeyExW(rootKey, key.c_str(), 0, kRead, &handle) != ERROR_SUCCESS) return {};
-  return ScopedRegKey(handle);
+  return RegKey(handle);
 }
 
 bool HasValue(HKEY key, const wchar_t* name, std::vector<BYTE>& buffer) {
@@ -54,9 +55,9 @@ void ReadRunKeys(FloorCounts& counts, std::vector<std::wstring>* commandLines) {
   std::vector<BYTE> data(65536);
   std::vector<BYTE> approved(64);
   for (const RunKeyPlaces& place : RunKeys()) {
-    const ScopedRegKey runKey = OpenKey(place.rootKey, place.runKey);
+    const RegKey runKey = OpenKey(place.rootKey, place.runKey);
     if (!runKey) continue;
-    const ScopedRegKey approvedKey = OpenKey(place.rootKey, place.approvedKey);
+    const RegKey approvedKey = OpenKey(place.rootKey, place.approvedKey);
     for (DWORD index = 0;; ++index) {
       DWORD nameLength = static_cast<DWORD>(name.size());
       DWORD dataSize = static_cast<DWORD>(data.size());
@@ -77,7 +78,7 @@ void ReadRunKeys(FloorCounts& counts, std::vector<std::wstring>* commandLines) {
 void ReadStartupFolders(FloorCounts& counts, std::vector<std::wstring>* paths) {
   std::vector<BYTE> approved(64);
   for (const StartupFolderPlaces& place : StartupFolders()) {
-    const ScopedRegKey approvedKey = OpenKey(place.approvedRoot, ApprovedStartupFolderKey());
+    const RegKey approvedKey = OpenKey(place.approvedRoot, ApprovedStartupFolderKey());
     WIN32_FIND_DATAW found{};
     const ScopedFind search(FindFirstFileW((place.folder + L"\\*").c_str(), &found));
     if (!search) continue;

@@ -29,13 +29,13 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/application.h"
-#include "app/ui/form.h"
 #include "bench/bare_reads.h"
 #include "catalogue/autorun.h"
 #include "common/scoped.h"
 #include "common/shell.h"
 #include "listview/frm_autorun.h"
+#include "ui/application.h"
+#include "ui/form.h"
 
 namespace quorvane {
 namespace {

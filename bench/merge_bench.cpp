@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/ui/application.h"
-#include "app/ui/form.h"
+#include "ui/application.h"
+#include "ui/form.h"
 #include "common/name_list.h"
 #include "common/shell.h"
 #include "listview/frm_autorun.h"

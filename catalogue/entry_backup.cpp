@@ -30,8 +30,8 @@ const wchar_t* KeyPath(const std::wstring& key) { return key.c_str() + (key.star
 // The value's type and bytes in the 64-bit view; false when the value or its key is missing.
 bool ReadRawValue(HKEY rootKey, const std::wstring& key, const std::wstring& name, DWORD& type, TReg::Bytes& data) {
   const std::wstring action = L"Cannot read the value " + name + L" to back it up";
-  ScopedRegKey handle;
-  LONG status = RegOpenKeyExW(rootKey, KeyPath(key), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, handle.Put());
+  RegKey handle;
+  LONG status = handle.Open(rootKey, key, KEY_QUERY_VALUE);
   if (status == ERROR_FILE_NOT_FOUND) return false;
   if (status != ERROR_SUCCESS) throw WinError(static_cast<unsigned long>(status), action);
   data.clear();

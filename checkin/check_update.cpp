@@ -3,7 +3,7 @@
 #include <exception>
 #include <memory>
 
-#include "app/ui/application.h"
+#include "ui/application.h"
 #include "checkin/reply_address.h"
 #include "checkin/reply_text.h"
 #include "checkin/server_request.h"

@@ -12,6 +12,7 @@
 #include "common/debug_switch.h"
 #include "common/scoped.h"
 #include "common/text.h"
+#include "registry/reg_key.h"
 
 namespace quorvane {
 
@@ -238,11 +239,8 @@ std::wstring GetClientID() { return ReadOrCreateClientID(HKEY_CURRENT_USER, kCli
 // when storing fails, whatever the failed write may have left is removed, so that the next start
 // tries again instead of sending a broken identifier for good.
 std::wstring ReadOrCreateClientID(HKEY root, const std::wstring& keyPath, const ClientIdStore& store) {
-  ScopedRegKey key;
-  if (RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
-                      key.Put(), nullptr) != ERROR_SUCCESS) {
-    return {};
-  }
+  RegKey key;
+  if (key.Create(root, keyPath, KEY_READ | KEY_WRITE) != ERROR_SUCCESS) return {};
   std::optional<StoredValue> stored = ReadValue(key.Get(), kClientIdValue);
   const bool usable = stored && !(IsStringType(stored->type) && stored->text.empty());
   if (!usable) {

@@ -1,9 +1,9 @@
 #include "checkin/update_notice.h"
 
 #include "app/translation/translation.h"
-#include "app/ui/application.h"
-#include "app/ui/dpi.h"
-#include "app/ui/message_dialog.h"
+#include "ui/application.h"
+#include "ui/dpi.h"
+#include "ui/message_dialog.h"
 #include "checkin/reply_address.h"
 #include "checkin/reply_text.h"
 #include "checkin/server_request.h"

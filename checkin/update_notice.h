@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/ui/status_bar.h"
+#include "ui/status_bar.h"
 #include "checkin/update_text.h"
 
 namespace quorvane {

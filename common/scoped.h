@@ -1,5 +1,6 @@
-// Scoped owners for what the kernel, the registry, the Service Control Manager and COM hand
-// out. Each owner closes its handle when it goes out of scope; it can be moved, not copied.
+// Scoped owners for what the kernel, the Service Control Manager and COM hand out; registry
+// keys have theirs in registry/. Each owner closes its handle when it goes out of scope; it can
+// be moved, not copied.
 #pragma once
 
 #include <windows.h>
@@ -46,12 +47,6 @@ class UniqueHandle {
   Handle handle_ = Traits::Invalid();
 };
 
-struct RegKeyTraits {
-  using Handle = HKEY;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle handle) { RegCloseKey(handle); }
-};
-
 struct ServiceHandleTraits {
   using Handle = SC_HANDLE;
   static Handle Invalid() { return nullptr; }
@@ -84,7 +79,6 @@ struct BstrTraits {
   static void Close(Handle handle) { SysFreeString(handle); }
 };
 
-using ScopedRegKey = UniqueHandle<RegKeyTraits>;
 using ScopedServiceHandle = UniqueHandle<ServiceHandleTraits>;
 using ScopedHandle = UniqueHandle<KernelHandleTraits>;
 using ScopedFile = UniqueHandle<FileHandleTraits>;

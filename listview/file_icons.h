@@ -4,7 +4,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "app/ui/images.h"
+#include "ui/images.h"
 
 namespace quorvane {
 

@@ -4,10 +4,10 @@
 
 #include "app/translation/translatable.h"
 #include "app/translation/translation.h"
-#include "app/ui/application.h"
-#include "app/ui/dpi.h"
-#include "app/ui/form.h"
-#include "app/ui/save_dialog.h"
+#include "ui/application.h"
+#include "ui/dpi.h"
+#include "ui/form.h"
+#include "ui/save_dialog.h"
 #include "catalogue/autorun_state.h"
 #include "catalogue/saved_list.h"
 #include "common/publisher.h"
@@ -130,9 +130,9 @@ void TFrmAutorun::LoadAutorun() {
 void TFrmAutorun::MergeAutorun() {
   const MergeFilters filters{FFileWhite, FNameWhite, ChkAllList.Checked()};
   const SeenKeys seen =
-      MergeEntries(ListAutoObj, FRows, filters, [this](const std::wstring& fileName) { return LookUpFile(fileName); });
-  ListAutorun.SetRowCount(FRows.Count());
-  DeleteUnseenRows(FRows, seen, [this](std::size_t row) { ListAutorun.DeleteRow(row); });
+      MergeEntries(ListAutoObj, rows_, filters, [this](const std::wstring& fileName) { return LookUpFile(fileName); });
+  ListAutorun.SetRowCount(rows_.Count());
+  DeleteUnseenRows(rows_, seen, [this](std::size_t row) { ListAutorun.DeleteRow(row); });
   ListAutorun.Invalidate();
 }
 
@@ -145,11 +145,11 @@ FileLook TFrmAutorun::LookUpFile(const std::wstring& fileName) {
 }
 
 std::optional<std::size_t> TFrmAutorun::FindRow(const std::wstring& target, const std::wstring& from) const {
-  return FRows.FindRow(target, from);
+  return rows_.FindRow(target, from);
 }
 
 void TFrmAutorun::RebuildList() {
-  FRows.Clear();
+  rows_.Clear();
   ListAutorun.DeleteAllRows();
   LoadAutorun();
 }
@@ -157,17 +157,17 @@ void TFrmAutorun::RebuildList() {
 // ---- Cells -------------------------------------------------------------------------------------
 
 std::wstring TFrmAutorun::ListAutorunGetText(std::size_t row, int column) const {
-  if (row >= FRows.Count()) return {};
-  return column == kNameColumn ? FRows[row].FileName : FRows[row].From;
+  if (row >= rows_.Count()) return {};
+  return column == kNameColumn ? rows_[row].FileName : rows_[row].From;
 }
 
 int TFrmAutorun::ListAutorunGetImageIndex(std::size_t row, int column) const {
-  if (row >= FRows.Count() || column != kNameColumn) return -1;
-  return FRows[row].Icon;
+  if (row >= rows_.Count() || column != kNameColumn) return -1;
+  return rows_[row].Icon;
 }
 
 void TFrmAutorun::ListAutorunPaintText(std::size_t row, int, ui::CellPaint& paint) const {
-  if (row < FRows.Count() && !FRows[row].Enabled) paint.textColor = GetSysColor(COLOR_GRAYTEXT);
+  if (row < rows_.Count() && !rows_[row].Enabled) paint.textColor = GetSysColor(COLOR_GRAYTEXT);
 }
 
 void TFrmAutorun::ListAutorunDrawText(std::size_t, int column, ui::CellPaint& paint) const {
@@ -187,15 +187,15 @@ void TFrmAutorun::ShowSwitchState(bool enabled) {
 
 void TFrmAutorun::ListAutorunClick() {
   const std::optional<std::size_t> row = ListAutorun.FocusedRow();
-  if (!row || *row >= FRows.Count()) return;
-  ShowSwitchState(FRows[*row].Enabled);
+  if (!row || *row >= rows_.Count()) return;
+  ShowSwitchState(rows_[*row].Enabled);
 }
 
 void TFrmAutorun::BtnAutorunClick() {
   BtnAutorun.SetEnabled(false);
   const AtScopeEnd enableAgain([this] { BtnAutorun.SetEnabled(true); });
-  if (const std::optional<std::size_t> row = ListAutorun.FirstSelectedRow(); row && *row < FRows.Count()) {
-    const TAutorunItem item = FRows[*row];
+  if (const std::optional<std::size_t> row = ListAutorun.FirstSelectedRow(); row && *row < rows_.Count()) {
+    const TAutorunItem item = rows_[*row];
     SetAutorunState(item.Target, item.From, !item.Enabled);
     // What the entry is meant to be now; the reload shows what it is.
     ShowSwitchState(!item.Enabled);
@@ -213,8 +213,8 @@ void TFrmAutorun::ChkAllListClick() { RebuildList(); }
 
 void TFrmAutorun::ListAutorunDblClick() {
   const std::optional<std::size_t> row = ListAutorun.FocusedRow();
-  if (!row || *row >= FRows.Count()) return;
-  const TAutorunItem& item = FRows[*row];
+  if (!row || *row >= rows_.Count()) return;
+  const TAutorunItem& item = rows_[*row];
   ShellOpen(publisher::kInformationSite + AsciiLower(item.From + L'/' + FileNamePart(item.Target)));
 }
 

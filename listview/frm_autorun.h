@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "app/ui/controls.h"
-#include "app/ui/images.h"
-#include "app/ui/list_view.h"
-#include "app/ui/menu.h"
-#include "app/ui/styled_button.h"
+#include "ui/controls.h"
+#include "ui/images.h"
+#include "ui/list_view.h"
+#include "ui/menu.h"
+#include "ui/styled_button.h"
 #include "catalogue/autorun.h"
 #include "common/name_list.h"
 #include "listview/autorun_rows.h"
@@ -43,7 +43,7 @@ class TFrmAutorun final : public ui::Panel {
   void MergeAutorun();
   // The first row, in list order, with this Target and From (ASCII letters in any case).
   std::optional<std::size_t> FindRow(const std::wstring& target, const std::wstring& from) const;
-  const AutorunRows& Rows() const { return FRows; }
+  const AutorunRows& Rows() const { return rows_; }
 
   // The catalogue of the last load, hidden entries included; the saved list file is its copy.
   AutorunList ListAutoObj;
@@ -86,7 +86,7 @@ class TFrmAutorun final : public ui::Panel {
   const NameList* FFileWhite = nullptr;
   const NameList* FNameWhite = nullptr;
   const NameList* FNameBlack = nullptr;
-  AutorunRows FRows;
+  AutorunRows rows_;
 };
 
 }  // namespace quorvane

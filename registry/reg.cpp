@@ -3,8 +3,8 @@
 #include <cstring>
 #include <iterator>
 
-#include "common/scoped.h"
 #include "common/text.h"
+#include "registry/reg_key.h"
 
 namespace quorvane {
 
@@ -27,47 +27,16 @@ const RootName kRootNames[] = {
     {HKEY_DYN_DATA, L"HKEY_DYN_DATA", nullptr},
 };
 
-// Always the 64-bit view: a 32-bit build sees the native keys, and reaches the 32-bit mirror
-// only by naming "Wow6432Node" in the path.
-constexpr REGSAM kReadAccess = KEY_READ | KEY_WOW64_64KEY;
-constexpr REGSAM kWriteAccess = KEY_READ | KEY_WRITE | KEY_WOW64_64KEY;
-
-// Value names may be 16,383 characters long and key names 255; this holds either.
-constexpr DWORD kNameBufferChars = 32768;
-
-// A value may change size between the size query and the read; give up after a few rounds.
-constexpr int kQueryAttempts = 8;
-
-const wchar_t* KeyPath(const std::wstring& key) { return key.c_str() + (key.starts_with(L'\\') ? 1 : 0); }
-
-ScopedRegKey OpenForReading(HKEY rootKey, const std::wstring& key) {
-  HKEY handle = nullptr;
-  if (RegOpenKeyExW(rootKey, KeyPath(key), 0, kReadAccess, &handle) != ERROR_SUCCESS) return {};
-  return ScopedRegKey(handle);
+RegKey OpenForReading(HKEY rootKey, const std::wstring& key) {
+  RegKey handle;
+  handle.Open(rootKey, key, KEY_READ);
+  return handle;
 }
 
-ScopedRegKey OpenOrCreateForWriting(HKEY rootKey, const std::wstring& key) {
-  HKEY handle = nullptr;
-  if (RegCreateKeyExW(rootKey, KeyPath(key), 0, nullptr, REG_OPTION_NON_VOLATILE, kWriteAccess, nullptr, &handle,
-                      nullptr) != ERROR_SUCCESS) {
-    return {};
-  }
-  return ScopedRegKey(handle);
-}
-
-// The value's type and exactly the bytes that the registry returned for it.
-bool QueryValue(HKEY key, const std::wstring& name, DWORD& type, TReg::Bytes& data) {
-  DWORD size = 0;
-  LONG status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
-  for (int attempt = 0; attempt < kQueryAttempts && (status == ERROR_SUCCESS || status == ERROR_MORE_DATA); ++attempt) {
-    data.resize(size);
-    status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
-    if (status == ERROR_SUCCESS) {
-      data.resize(size);
-      return true;
-    }
-  }
-  return false;
+RegKey OpenOrCreateForWriting(HKEY rootKey, const std::wstring& key) {
+  RegKey handle;
+  handle.Create(rootKey, key, KEY_READ | KEY_WRITE);
+  return handle;
 }
 
 // The UTF-16 text in the bytes, up to the first NUL or the end of the data, whichever comes
@@ -80,46 +49,18 @@ std::wstring TextOf(const TReg::Bytes& data) {
   return text;
 }
 
-std::vector<std::wstring> EnumerateNames(HKEY key, bool valueNames) {
-  std::vector<std::wstring> names;
-  std::vector<wchar_t> buffer(kNameBufferChars);
-  for (DWORD index = 0;; ++index) {
-    DWORD length = kNameBufferChars;
-    const LONG status = valueNames
-                            ? RegEnumValueW(key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr)
-                            : RegEnumKeyExW(key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_MORE_DATA) continue;  // longer than any name the registry allows: skip it
-    if (status != ERROR_SUCCESS) break;
-    names.emplace_back(buffer.data(), length);
-  }
-  return names;
-}
-
 int ReadNames(HKEY rootKey, const std::wstring& key, std::vector<std::wstring>& names, bool valueNames) {
   names.clear();
-  const ScopedRegKey handle = OpenForReading(rootKey, key);
+  const RegKey handle = OpenForReading(rootKey, key);
   if (!handle) return 0;
-  names = EnumerateNames(handle.Get(), valueNames);
+  names = valueNames ? handle.ValueNames() : handle.SubkeyNames();
   return static_cast<int>(names.size());
 }
 
 void WriteValue(HKEY rootKey, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
                 std::size_t size) {
-  const ScopedRegKey handle = OpenOrCreateForWriting(rootKey, key);
-  if (!handle) return;
-  RegSetValueExW(handle.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
-}
-
-// Deletes the subkey and everything below it: at each level the subkeys go first, from the
-// last enumeration index to the first.
-void DeleteKeyTree(HKEY parent, const std::wstring& name) {
-  HKEY child = nullptr;
-  if (RegOpenKeyExW(parent, name.c_str(), 0, kWriteAccess, &child) == ERROR_SUCCESS) {
-    const ScopedRegKey scopedChild(child);
-    const std::vector<std::wstring> subkeys = EnumerateNames(child, false);
-    for (auto subkey = subkeys.rbegin(); subkey != subkeys.rend(); ++subkey) DeleteKeyTree(child, *subkey);
-  }
-  RegDeleteKeyExW(parent, name.c_str(), KEY_WOW64_64KEY, 0);
+  const RegKey handle = OpenOrCreateForWriting(rootKey, key);
+  if (handle) handle.Set(name, type, data, size);
 }
 
 }  // namespace
@@ -144,9 +85,9 @@ bool TReg::IsKey(HKEY rootKey, const std::wstring& key) { return static_cast<boo
 
 TReg::Bytes TReg::ReadBinary(HKEY rootKey, const std::wstring& key, const std::wstring& name) {
   Bytes data;
-  const ScopedRegKey handle = OpenForReading(rootKey, key);
+  const RegKey handle = OpenForReading(rootKey, key);
   DWORD type = REG_NONE;
-  if (!handle || !QueryValue(handle.Get(), name, type, data)) return {};
+  if (handle.Query(name, type, data) != ERROR_SUCCESS) return {};
   return data;
 }
 
@@ -155,10 +96,10 @@ bool TReg::ReadBool(HKEY rootKey, const std::wstring& key, const std::wstring& n
 }
 
 std::int32_t TReg::ReadInteger(HKEY rootKey, const std::wstring& key, const std::wstring& name, std::int32_t value) {
-  const ScopedRegKey handle = OpenForReading(rootKey, key);
+  const RegKey handle = OpenForReading(rootKey, key);
   DWORD type = REG_NONE;
   Bytes data;
-  if (!handle || !QueryValue(handle.Get(), name, type, data)) return value;
+  if (handle.Query(name, type, data) != ERROR_SUCCESS) return value;
   if (type != REG_DWORD || data.size() != sizeof(std::int32_t)) return value;
   std::int32_t number = 0;
   std::memcpy(&number, data.data(), sizeof number);
@@ -167,11 +108,11 @@ std::int32_t TReg::ReadInteger(HKEY rootKey, const std::wstring& key, const std:
 
 std::wstring TReg::ReadString(HKEY rootKey, const std::wstring& key, const std::wstring& name,
                               const std::wstring& value) {
-  const ScopedRegKey handle = OpenForReading(rootKey, key);
+  const RegKey handle = OpenForReading(rootKey, key);
   if (!handle) return value;
   DWORD type = REG_NONE;
   Bytes data;
-  if (!QueryValue(handle.Get(), name, type, data)) return {};
+  if (handle.Query(name, type, data) != ERROR_SUCCESS) return {};
   // Values of other types, REG_MULTI_SZ included, do not name a command: they read as empty.
   if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
   return TextOf(data);
@@ -200,13 +141,13 @@ void TReg::WriteString(HKEY rootKey, const std::wstring& key, const std::wstring
 void TReg::DeleteKey(HKEY rootKey, const std::wstring& key, const std::wstring& name) {
   // An empty subkey name would make the deletion take key itself, with all it holds.
   if (name.empty()) return;
-  const ScopedRegKey handle = OpenOrCreateForWriting(rootKey, key);
-  if (handle) DeleteKeyTree(handle.Get(), name);
+  const RegKey handle = OpenOrCreateForWriting(rootKey, key);
+  if (handle) handle.DeleteTree(name);
 }
 
 void TReg::DeleteValue(HKEY rootKey, const std::wstring& key, const std::wstring& name) {
-  const ScopedRegKey handle = OpenOrCreateForWriting(rootKey, key);
-  if (handle) RegDeleteValueW(handle.Get(), name.c_str());
+  const RegKey handle = OpenOrCreateForWriting(rootKey, key);
+  if (handle) handle.DeleteValue(name);
 }
 
 bool TReg::Parse(const std::wstring& text, HKEY& rootKey, std::wstring& key, std::wstring& name) {
@@ -244,22 +185,15 @@ void TReg::Delete(const std::wstring& text) {
 
 namespace {
 
-constexpr REGSAM kNotifyAccess = KEY_NOTIFY | KEY_WOW64_64KEY;
-
 std::wstring ParentKey(const std::wstring& key) {
   const auto separator = key.find_last_of(L'\\');
   return separator == std::wstring::npos ? std::wstring() : key.substr(0, separator);
 }
 
-ScopedRegKey OpenForNotice(HKEY rootKey, const std::wstring& key) {
-  HKEY handle = nullptr;
-  if (RegOpenKeyExW(rootKey, KeyPath(key), 0, kNotifyAccess, &handle) != ERROR_SUCCESS) return {};
-  return ScopedRegKey(handle);
-}
-
-// Asynchronous: the call returns at once and the event is signalled at the first change.
-void Notify(const ScopedRegKey& key, bool subtree, DWORD filter, HANDLE event) {
-  if (key) RegNotifyChangeKeyValue(key.Get(), subtree ? TRUE : FALSE, filter, event, TRUE);
+RegKey OpenForNotice(HKEY rootKey, const std::wstring& key) {
+  RegKey handle;
+  handle.Open(rootKey, key, KEY_NOTIFY);
+  return handle;
 }
 
 }  // namespace
@@ -271,22 +205,23 @@ TRegChangeNotice::TRegChangeNotice(HKEY rootKey, std::wstring key)
 
 void TRegChangeNotice::Rearm() {
   // Closing a key ends its notice by signalling the event: the event is reset after that.
-  watched_.Reset();
-  parent_.Reset();
+  watched_.Close();
+  parent_.Close();
   ResetEvent(event_.Get());
   watched_ = OpenForNotice(rootKey_, key_);
   if (watched_) {
-    Notify(watched_, false, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, event_.Get());
+    watched_.NotifyChange(false, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, event_.Get());
     // The key's own deletion shows as a change of its parent's subkey names.
-    parent_ = OpenForNotice(rootKey_, ParentKey(KeyPath(key_)));
-    Notify(parent_, false, REG_NOTIFY_CHANGE_NAME, event_.Get());
+    parent_ = OpenForNotice(rootKey_, ParentKey(RelativeKeyPath(key_)));
+    parent_.NotifyChange(false, REG_NOTIFY_CHANGE_NAME, event_.Get());
     return;
   }
-  for (std::wstring ancestor = ParentKey(KeyPath(key_));; ancestor = ParentKey(ancestor)) {
+  for (std::wstring ancestor = ParentKey(RelativeKeyPath(key_));; ancestor = ParentKey(ancestor)) {
     parent_ = OpenForNotice(rootKey_, ancestor);
     if (parent_ || ancestor.empty()) break;
   }
-  Notify(parent_, true, REG_NOTIFY_CHANGE_NAME, event_.Get());
+  // Asynchronous: the call returns at once and the event is signalled at the first change.
+  parent_.NotifyChange(true, REG_NOTIFY_CHANGE_NAME, event_.Get());
 }
 
 }  // namespace quorvane

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/scoped.h"
+#include "registry/reg_key.h"
 
 namespace quorvane {
 
@@ -24,7 +25,7 @@ HKEY NameToRootKey(const std::wstring& text);
 // Key paths are relative to the root; one leading backslash is ignored.
 class TReg {
  public:
-  using Bytes = std::vector<std::uint8_t>;
+  using Bytes = RegKey::Bytes;
 
   static bool IsKey(HKEY rootKey, const std::wstring& key);
 
@@ -73,8 +74,8 @@ class TRegChangeNotice {
   HKEY rootKey_;
   std::wstring key_;
   ScopedHandle event_;
-  ScopedRegKey watched_;
-  ScopedRegKey parent_;
+  RegKey watched_;
+  RegKey parent_;
 };
 
 }  // namespace quorvane

@@ -14,10 +14,10 @@
 #include <thread>
 
 #include "app/translation/translation.h"
-#include "app/ui/application.h"
-#include "app/ui/controls.h"
-#include "app/ui/dpi.h"
-#include "app/ui/form.h"
+#include "ui/application.h"
+#include "ui/controls.h"
+#include "ui/dpi.h"
+#include "ui/form.h"
 #include "checkin/server_request.h"
 #include "checkin/update_notice.h"
 #include "common/error.h"

@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "app/ui/application.h"
+#include "ui/application.h"
 #include "checkin/check_update.h"
 #include "support/checkin_server.h"
 #include "support/client_identity.h"

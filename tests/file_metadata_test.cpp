@@ -8,7 +8,7 @@
 #include <cstring>
 #include <cwctype>
 
-#include "app/ui/images.h"
+#include "ui/images.h"
 #include "common/version_info.h"
 #include "listview/file_icons.h"
 #include "support/test_support.h"

@@ -13,9 +13,9 @@
 
 #include "app/style/tesmora_button_styles.h"
 #include "app/translation/translation.h"
-#include "app/ui/application.h"
-#include "app/ui/dpi.h"
-#include "app/ui/form.h"
+#include "ui/application.h"
+#include "ui/dpi.h"
+#include "ui/form.h"
 #include "catalogue/autorun_state.h"
 #include "catalogue/saved_list.h"
 #include "common/error.h"

@@ -4,8 +4,8 @@
 #include "app/style/colour_rules.h"
 #include "app/style/tesmora_button_styles.h"
 #include "app/style/theme_helper.h"
-#include "app/ui/application.h"
-#include "app/ui/styled_button.h"
+#include "ui/application.h"
+#include "ui/styled_button.h"
 #include "common/error.h"
 #include "support/window_capture.h"
 

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,43 +16,24 @@ using testing::ElementsAre;
 // Every caption change, in the order the walk makes them.
 using ChangeLog = std::vector<std::wstring>;
 
-class FakeMenuItem final : public TranslatableMenuItem {
- public:
-  FakeMenuItem(ChangeLog& log, std::wstring caption) : log_(log), caption_(std::move(caption)) {}
-
-  FakeMenuItem& Add(std::wstring caption) {
-    items_.push_back(std::make_unique<FakeMenuItem>(log_, std::move(caption)));
-    return *items_.back();
-  }
-
-  std::wstring Caption() const override { return caption_; }
-  void SetCaption(const std::wstring& caption) override {
-    log_.push_back(caption_ + L" -> " + caption);
-    caption_ = caption;
-  }
-  std::size_t ItemCount() const override { return items_.size(); }
-  TranslatableMenuItem& Item(std::size_t index) override { return *items_.at(index); }
-
- private:
-  ChangeLog& log_;
-  std::wstring caption_;
-  std::vector<std::unique_ptr<FakeMenuItem>> items_;
-};
-
-class FakeComponent final : public TranslatableComponent {
+// A component of the toolkit's tree that logs each caption change. A popup menu is built as
+// the toolkit builds one: a component without a caption that owns its top item, whose caption
+// is empty and which owns the menu's items.
+class FakeComponent final : public ui::Component {
  public:
   // A component without a caption: the walk must neither read nor write one.
   explicit FakeComponent(ChangeLog& log) : log_(log) {}
+  FakeComponent(ui::Component& owner, ChangeLog& log) : ui::Component(owner), log_(log) {}
+  FakeComponent(ui::Component& owner, ChangeLog& log, std::wstring caption)
+      : ui::Component(owner), log_(log), hasCaption_(true), caption_(std::move(caption)) {}
   FakeComponent(ChangeLog& log, std::wstring caption) : log_(log), hasCaption_(true), caption_(std::move(caption)) {}
 
-  FakeComponent& Own(std::unique_ptr<FakeComponent> component) {
-    owned_.push_back(std::move(component));
-    return *owned_.back();
-  }
-  FakeMenuItem& MakePopupMenu() {
-    topItem_ = std::make_unique<FakeMenuItem>(log_, L"");
-    return *topItem_;
-  }
+  FakeComponent& Own() { return Create<FakeComponent>(*this, log_); }
+  FakeComponent& Own(std::wstring caption) { return Create<FakeComponent>(*this, log_, std::move(caption)); }
+  // This component as a popup menu: the top item, to which the items are added.
+  FakeComponent& MakePopupMenu() { return Own(L""); }
+  // A menu item below this one.
+  FakeComponent& Add(std::wstring caption) { return Own(std::move(caption)); }
 
   bool HasCaption() const override { return hasCaption_; }
   std::wstring Caption() const override {
@@ -65,16 +45,11 @@ class FakeComponent final : public TranslatableComponent {
     log_.push_back(caption_ + L" -> " + caption);
     caption_ = caption;
   }
-  TranslatableMenuItem* PopupMenuTopItem() override { return topItem_.get(); }
-  std::size_t OwnedCount() const override { return owned_.size(); }
-  TranslatableComponent& Owned(std::size_t index) override { return *owned_.at(index); }
 
  private:
   ChangeLog& log_;
   bool hasCaption_ = false;
   std::wstring caption_;
-  std::unique_ptr<FakeMenuItem> topItem_;
-  std::vector<std::unique_ptr<FakeComponent>> owned_;
 };
 
 class TranslateWalk : public testing::Test {
@@ -98,15 +73,15 @@ const std::wstring kEscaped = L"two\\nlines";
 
 TEST_F(TranslateWalk, TranslatesCaptionsAndPopupMenusAtAnyDepthInOrderOfOwnership) {
   FakeComponent window(log_, L"Quorvane");
-  FakeComponent& panel = window.Own(std::make_unique<FakeComponent>(log_));
-  panel.Own(std::make_unique<FakeComponent>(log_, kHome));
-  FakeComponent& frame = panel.Own(std::make_unique<FakeComponent>(log_, kEscaped));
-  frame.Own(std::make_unique<FakeComponent>(log_, kAllPrograms));
-  FakeComponent& popup = frame.Own(std::make_unique<FakeComponent>(log_));
-  FakeMenuItem& topItem = popup.MakePopupMenu();
+  FakeComponent& panel = window.Own();
+  panel.Own(kHome);
+  FakeComponent& frame = panel.Own(kEscaped);
+  frame.Own(kAllPrograms);
+  FakeComponent& popup = frame.Own();
+  FakeComponent& topItem = popup.MakePopupMenu();
   topItem.Add(kSaveList);
   topItem.Add(kEnable).Add(kSaveFile);
-  window.Own(std::make_unique<FakeComponent>(log_, L""));
+  window.Own(L"");
 
   TranslateComponent(&window);
 
@@ -115,10 +90,10 @@ TEST_F(TranslateWalk, TranslatesCaptionsAndPopupMenusAtAnyDepthInOrderOfOwnershi
 }
 
 TEST_F(TranslateWalk, TranslatesAMenuItemAndItsSubItems) {
-  FakeMenuItem item(log_, kEscaped);
+  FakeComponent item(log_, kEscaped);
   item.Add(kHome).Add(kEscaped).Add(kSaveList);
   item.Add(kEnable);
-  TranslateMenuItem(item);
+  TranslateComponent(&item);
   EXPECT_THAT(log_, ElementsAre(L"two\\nlines -> two\rlines", Change(kHome), L"two\\nlines -> two\rlines",
                                 Change(kSaveList), Change(kEnable)));
 }

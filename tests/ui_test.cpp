@@ -5,14 +5,14 @@
 #include <atomic>
 #include <thread>
 
-#include "app/ui/application.h"
-#include "app/ui/controls.h"
-#include "app/ui/form.h"
-#include "app/ui/image.h"
-#include "app/ui/images.h"
-#include "app/ui/list_view.h"
-#include "app/ui/menu.h"
-#include "app/ui/styled_button.h"
+#include "ui/application.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+#include "ui/image.h"
+#include "ui/images.h"
+#include "ui/list_view.h"
+#include "ui/menu.h"
+#include "ui/styled_button.h"
 #include "common/error.h"
 #include "common/scoped.h"
 #include "support/window_capture.h"
@@ -172,16 +172,21 @@ TEST_F(UiTest, CaptionsOwnedComponentsAndMenusAreWhatTheTranslationWalkSees) {
   PopupMenu& menu = Component::Create<PopupMenu>(form);
   MenuItem& save = menu.Items().Add(L"\uBAA9\uB85D \uC800\uC7A5");
 
-  TranslatableComponent& window = form;
+  Component& window = form;
   ASSERT_EQ(window.OwnedCount(), 3u);
   EXPECT_FALSE(window.Owned(0).HasCaption());
   EXPECT_TRUE(window.Owned(1).HasCaption());
   EXPECT_EQ(window.Owned(1).Caption(), L"\uCD9C\uCC98");
-  EXPECT_EQ(window.Owned(0).PopupMenuTopItem(), nullptr);
-  TranslatableMenuItem* top = window.Owned(2).PopupMenuTopItem();
-  ASSERT_NE(top, nullptr);
-  ASSERT_EQ(top->ItemCount(), 1u);
-  EXPECT_EQ(&top->Item(0), static_cast<TranslatableMenuItem*>(&save));
+  // The panel owns nothing (the label's owner is the form); the menu owns its top item, which
+  // shows no caption of its own and owns the items.
+  EXPECT_EQ(window.Owned(0).OwnedCount(), 0u);
+  ASSERT_EQ(window.Owned(2).OwnedCount(), 1u);
+  Component& top = window.Owned(2).Owned(0);
+  EXPECT_EQ(&top, static_cast<Component*>(&menu.Items()));
+  EXPECT_EQ(top.Caption(), L"");
+  ASSERT_EQ(top.OwnedCount(), 1u);
+  EXPECT_EQ(&top.Owned(0), static_cast<Component*>(&save));
+  EXPECT_TRUE(save.HasCaption());
 
   window.Owned(1).SetCaption(L"Loc");
   wchar_t text[16] = {};

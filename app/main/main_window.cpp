@@ -3,7 +3,7 @@
 #include "app/style/theme_helper.h"
 #include "app/translation/translatable.h"
 #include "app/translation/translation.h"
-#include "app/ui/application.h"
+#include "ui/application.h"
 #include "checkin/check_update.h"
 #include "checkin/reply_lists.h"
 #include "common/publisher.h"

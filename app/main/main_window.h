@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "app/ui/controls.h"
-#include "app/ui/form.h"
-#include "app/ui/image.h"
-#include "app/ui/styled_button.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+#include "ui/image.h"
+#include "ui/styled_button.h"
 #include "common/name_list.h"
 #include "listview/frm_autorun.h"
 

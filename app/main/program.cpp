@@ -7,8 +7,8 @@
 #include "app/main/main_window.h"
 #include "app/style/tesmora_button_styles.h"
 #include "app/translation/translation.h"
-#include "app/ui/application.h"
-#include "app/ui/button_styles.h"
+#include "ui/application.h"
+#include "ui/button_styles.h"
 #include "common/debug_switch.h"
 #include "common/shell.h"
 

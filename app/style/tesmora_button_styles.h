@@ -2,7 +2,7 @@
 // "Normal", "Header" and "Outline".
 #pragma once
 
-#include "app/ui/button_styles.h"
+#include "ui/button_styles.h"
 
 namespace quorvane {
 

@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "app/ui/application.h"
+#include "ui/application.h"
 #include "common/error.h"
 
 namespace quorvane {

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "app/ui/controls.h"
-#include "app/ui/form.h"
+#include "ui/controls.h"
+#include "ui/form.h"
 
 namespace quorvane {
 

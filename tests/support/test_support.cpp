@@ -16,24 +16,32 @@ namespace {
 
 constexpr REGSAM kAccess = KEY_ALL_ACCESS | KEY_WOW64_64KEY;
 
+// The tests' own owner of a raw key, so that their set-up does not rest on the key class under test.
+struct RawKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { RegCloseKey(handle); }
+};
+using RawKey = UniqueHandle<RawKeyTraits>;
+
 std::wstring UniqueSuffix() {
   static std::atomic<unsigned> counter{0};
   return std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64()) + L"-" +
          std::to_wstring(++counter);
 }
 
-ScopedRegKey CreateOrOpenRawKey(HKEY root, const std::wstring& key) {
+RawKey CreateOrOpenRawKey(HKEY root, const std::wstring& key) {
   HKEY handle = nullptr;
   const LONG status =
       RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess, nullptr, &handle, nullptr);
   if (status != ERROR_SUCCESS) throw std::runtime_error("cannot create a registry key: " + ToUtf8(key));
-  return ScopedRegKey(handle);
+  return RawKey(handle);
 }
 
-ScopedRegKey OpenRawKey(HKEY root, const std::wstring& key) {
+RawKey OpenRawKey(HKEY root, const std::wstring& key) {
   HKEY handle = nullptr;
   if (RegOpenKeyExW(root, key.c_str(), 0, kAccess, &handle) != ERROR_SUCCESS) return {};
-  return ScopedRegKey(handle);
+  return RawKey(handle);
 }
 
 ScopedFile OpenFile(const std::wstring& path, DWORD access, DWORD disposition) {
@@ -149,7 +157,7 @@ TempFolder::~TempFolder() {
 
 void SetRawValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
                  std::size_t size) {
-  const ScopedRegKey handle = CreateOrOpenRawKey(root, key);
+  const RawKey handle = CreateOrOpenRawKey(root, key);
   const LONG status = RegSetValueExW(handle.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
                                      static_cast<DWORD>(size));
   if (status != ERROR_SUCCESS) throw std::runtime_error("cannot set a registry value: " + ToUtf8(name));
@@ -168,12 +176,12 @@ void CreateRawKey(HKEY root, const std::wstring& key) { CreateOrOpenRawKey(root,
 bool RawKeyExists(HKEY root, const std::wstring& key) { return static_cast<bool>(OpenRawKey(root, key)); }
 
 bool RawValueExists(HKEY root, const std::wstring& key, const std::wstring& name) {
-  const ScopedRegKey handle = OpenRawKey(root, key);
+  const RawKey handle = OpenRawKey(root, key);
   return handle && RegQueryValueExW(handle.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 std::vector<BYTE> RawValueBytes(HKEY root, const std::wstring& key, const std::wstring& name, DWORD* type) {
-  const ScopedRegKey handle = OpenRawKey(root, key);
+  const RawKey handle = OpenRawKey(root, key);
   DWORD size = 0;
   if (!handle || RegQueryValueExW(handle.Get(), name.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS) return {};
   std::vector<BYTE> bytes(size);
@@ -186,15 +194,20 @@ void DeleteRawTree(HKEY root, const std::wstring& key) {
   const auto separator = key.rfind(L'\\');
   const std::wstring parent = separator == std::wstring::npos ? L"" : key.substr(0, separator);
   const std::wstring name = key.substr(separator == std::wstring::npos ? 0 : separator + 1);
-  const ScopedRegKey parentKey = OpenRawKey(root, parent);
+  const RawKey parentKey = OpenRawKey(root, parent);
   if (parentKey) {
     RegDeleteTreeW(parentKey.Get(), name.c_str());
     RegDeleteKeyExW(parentKey.Get(), name.c_str(), KEY_WOW64_64KEY, 0);
   }
 }
 
+void DeleteRawValue(HKEY root, const std::wstring& key, const std::wstring& name) {
+  const RawKey handle = OpenRawKey(root, key);
+  if (handle) RegDeleteValueW(handle.Get(), name.c_str());
+}
+
 void DeleteAllValues(HKEY root, const std::wstring& key) {
-  const ScopedRegKey handle = OpenRawKey(root, key);
+  const RawKey handle = OpenRawKey(root, key);
   if (!handle) return;
   std::vector<wchar_t> name(32768);
   for (;;) {

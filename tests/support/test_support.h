@@ -96,6 +96,7 @@ bool RawKeyExists(HKEY root, const std::wstring& key);
 bool RawValueExists(HKEY root, const std::wstring& key, const std::wstring& name);
 std::vector<BYTE> RawValueBytes(HKEY root, const std::wstring& key, const std::wstring& name, DWORD* type = nullptr);
 void DeleteRawTree(HKEY root, const std::wstring& key);
+void DeleteRawValue(HKEY root, const std::wstring& key, const std::wstring& name);
 // Deletes every value of the key and keeps the key.
 void DeleteAllValues(HKEY root, const std::wstring& key);
 

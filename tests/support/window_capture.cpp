@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "app/ui/gdi.h"
+#include "ui/gdi.h"
 #include "common/files.h"
 
 namespace quorvane::test {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/control.h"
+#include "ui/control.h"
 
 namespace quorvane::test {
 
