@@ -8,6 +8,7 @@
 #include "common/locale_text.h"
 #include "common/shell.h"
 #include "common/text.h"
+#include "registry/key_reads.h"
 
 namespace quorvane {
 
@@ -83,8 +84,12 @@ HKEY ApprovedRootOfStartupFolder(const std::wstring& folder) {
 }
 
 bool IsApproved(HKEY rootKey, const std::wstring& key, const std::wstring& name) {
-  const TReg::Bytes data = TReg::ReadBinary(rootKey, key, name);
-  return !(data.size() == kApprovedSize && data[0] != kApprovedEnabled);
+  return IsApproved(OpenKeyForReading(rootKey, key), name);
+}
+
+bool IsApproved(const RegKey& approvedKey, const std::wstring& name) {
+  const std::optional<RegKey::Bytes> data = ReadSmallValue(approvedKey, name, kApprovedSize);
+  return !(data && data->size() == kApprovedSize && (*data)[0] != kApprovedEnabled);
 }
 
 std::optional<std::uint64_t> SwitchedOffTime(const TAutorunInfo& entry) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "registry/reg.h"
+#include "registry/reg_key.h"
 
 namespace quorvane {
 
@@ -58,6 +59,8 @@ std::wstring ApprovedKeyOfRunKey(const std::wstring& runKey);
 HKEY ApprovedRootOfStartupFolder(const std::wstring& folder);
 
 bool IsApproved(HKEY rootKey, const std::wstring& key, const std::wstring& name);
+// The same through the StartupApproved key opened already; a key that holds none means enabled.
+bool IsApproved(const RegKey& approvedKey, const std::wstring& name);
 TReg::Bytes MakeApprovedData(bool enable);
 
 // For a Run-key or Startup-folder entry whose StartupApproved value switches it off, the time

@@ -2,6 +2,7 @@
 
 #include "catalogue/sources.h"
 #include "common/shell.h"
+#include "registry/key_reads.h"
 
 namespace quorvane {
 
@@ -16,20 +17,26 @@ void AddRunKeys(AutorunList& list) {
 }
 
 void AddRunKey(HKEY rootKey, const std::wstring& key, AutorunList& list) {
-  std::vector<std::wstring> valueNames;
-  if (TReg::ReadValueNames(rootKey, key, valueNames) == 0) return;
+  const RegKey runKey = OpenKeyForReading(rootKey, key);
+  if (!runKey) return;
+  AddRunValues(rootKey, key, runKey, runKey.ValueNames(), list);
+}
 
-  const std::wstring approvedKey = ApprovedKeyOfRunKey(key);
+void AddRunValues(HKEY rootKey, const std::wstring& key, const RegKey& runKey,
+                  const std::vector<std::wstring>& valueNames, AutorunList& list) {
+  if (valueNames.empty()) return;
+  const RegKey approvedKey = OpenKeyForReading(rootKey, ApprovedKeyOfRunKey(key));
 
   const std::wstring rootName = RootKeyToName(rootKey, true);
+  const std::wstring targetPrefix = rootName + key + L'\\';
   for (const std::wstring& name : valueNames) {
     TAutorunInfo entry;
-    entry.RawData = TReg::ReadString(rootKey, key, name, L"");
+    entry.RawData = ReadStringValue(runKey, name);
     entry.FileName = ResolveTarget(entry.RawData);
     entry.Caption = name;
-    entry.Target = rootName + key + L'\\' + name;
+    entry.Target = targetPrefix + name;
     entry.From = rootName;
-    entry.Enabled = IsApproved(rootKey, approvedKey, name);
+    entry.Enabled = IsApproved(approvedKey, name);
     list.push_back(std::move(entry));
   }
 }

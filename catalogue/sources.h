@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "catalogue/autorun.h"
 #include "catalogue/task_sched_api.h"
+#include "registry/reg_key.h"
 
 namespace quorvane {
 
@@ -19,7 +21,13 @@ struct RunKeyLocation {
 extern const RunKeyLocation kRunKeys[3];
 
 void AddRunKeys(AutorunList& list);
+// One Run key, read through one handle, with the StartupApproved key opened once.
 void AddRunKey(HKEY rootKey, const std::wstring& key, AutorunList& list);
+// The entries of the values that a listing of the open Run key named, in that order, each
+// read when its turn comes: a value gone or changed since the listing reads as it is then, a
+// missing one with an empty command line.
+void AddRunValues(HKEY rootKey, const std::wstring& key, const RegKey& runKey,
+                  const std::vector<std::wstring>& valueNames, AutorunList& list);
 
 // The all-users Startup folder, then the user's.
 void AddStartupFolders(AutorunList& list);

@@ -8,6 +8,7 @@
 #include "common/locale_text.h"
 #include "common/scoped.h"
 #include "common/shell.h"
+#include "registry/key_reads.h"
 
 namespace quorvane {
 
@@ -50,7 +51,7 @@ void AddStartupFolders(AutorunList& list) {
 
 void AddStartupFolder(const std::wstring& folder, AutorunList& list) {
   if (folder.empty()) return;
-  const HKEY approvedRoot = ApprovedRootOfStartupFolder(folder);
+  const RegKey approvedKey = OpenKeyForReading(ApprovedRootOfStartupFolder(folder), kApprovedStartupFolderKey);
 
   for (const std::wstring& fileName : ListFileNames(folder)) {
     const std::wstring_view extension = ExtensionOf(fileName);
@@ -61,7 +62,7 @@ void AddStartupFolder(const std::wstring& folder, AutorunList& list) {
     entry.Caption = fileName.substr(0, fileName.size() - extension.size());
     entry.Target = entry.FileName;
     entry.From = kFromFile;
-    entry.Enabled = IsApproved(approvedRoot, kApprovedStartupFolderKey, fileName);
+    entry.Enabled = IsApproved(approvedKey, fileName);
     list.push_back(std::move(entry));
   }
 }

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "common/text.h"
+#include "registry/key_reads.h"
 #include "registry/reg_key.h"
 
 namespace quorvane {
@@ -27,31 +28,15 @@ const RootName kRootNames[] = {
     {HKEY_DYN_DATA, L"HKEY_DYN_DATA", nullptr},
 };
 
-RegKey OpenForReading(HKEY rootKey, const std::wstring& key) {
-  RegKey handle;
-  handle.Open(rootKey, key, KEY_READ);
-  return handle;
-}
-
 RegKey OpenOrCreateForWriting(HKEY rootKey, const std::wstring& key) {
   RegKey handle;
   handle.Create(rootKey, key, KEY_READ | KEY_WRITE);
   return handle;
 }
 
-// The UTF-16 text in the bytes, up to the first NUL or the end of the data, whichever comes
-// first; an odd last byte is not part of any character.
-std::wstring TextOf(const TReg::Bytes& data) {
-  std::wstring text(data.size() / sizeof(wchar_t), L'\0');
-  std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
-  const auto nul = text.find(L'\0');
-  if (nul != std::wstring::npos) text.resize(nul);
-  return text;
-}
-
 int ReadNames(HKEY rootKey, const std::wstring& key, std::vector<std::wstring>& names, bool valueNames) {
   names.clear();
-  const RegKey handle = OpenForReading(rootKey, key);
+  const RegKey handle = OpenKeyForReading(rootKey, key);
   if (!handle) return 0;
   names = valueNames ? handle.ValueNames() : handle.SubkeyNames();
   return static_cast<int>(names.size());
@@ -81,11 +66,11 @@ HKEY NameToRootKey(const std::wstring& text) {
   return nullptr;
 }
 
-bool TReg::IsKey(HKEY rootKey, const std::wstring& key) { return static_cast<bool>(OpenForReading(rootKey, key)); }
+bool TReg::IsKey(HKEY rootKey, const std::wstring& key) { return static_cast<bool>(OpenKeyForReading(rootKey, key)); }
 
 TReg::Bytes TReg::ReadBinary(HKEY rootKey, const std::wstring& key, const std::wstring& name) {
   Bytes data;
-  const RegKey handle = OpenForReading(rootKey, key);
+  const RegKey handle = OpenKeyForReading(rootKey, key);
   DWORD type = REG_NONE;
   if (handle.Query(name, type, data) != ERROR_SUCCESS) return {};
   return data;
@@ -96,7 +81,7 @@ bool TReg::ReadBool(HKEY rootKey, const std::wstring& key, const std::wstring& n
 }
 
 std::int32_t TReg::ReadInteger(HKEY rootKey, const std::wstring& key, const std::wstring& name, std::int32_t value) {
-  const RegKey handle = OpenForReading(rootKey, key);
+  const RegKey handle = OpenKeyForReading(rootKey, key);
   DWORD type = REG_NONE;
   Bytes data;
   if (handle.Query(name, type, data) != ERROR_SUCCESS) return value;
@@ -108,14 +93,14 @@ std::int32_t TReg::ReadInteger(HKEY rootKey, const std::wstring& key, const std:
 
 std::wstring TReg::ReadString(HKEY rootKey, const std::wstring& key, const std::wstring& name,
                               const std::wstring& value) {
-  const RegKey handle = OpenForReading(rootKey, key);
+  const RegKey handle = OpenKeyForReading(rootKey, key);
   if (!handle) return value;
   DWORD type = REG_NONE;
   Bytes data;
   if (handle.Query(name, type, data) != ERROR_SUCCESS) return {};
   // Values of other types, REG_MULTI_SZ included, do not name a command: they read as empty.
   if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
-  return TextOf(data);
+  return TextOfValueData(data.data(), data.size());
 }
 
 int TReg::ReadKeyNames(HKEY rootKey, const std::wstring& key, std::vector<std::wstring>& keyNames) {
