@@ -62,9 +62,7 @@ std::wstring ModuleFolder() {
   return folder.substr(0, folder.rfind(L'\\'));
 }
 
-std::wstring ProgramPath(int index) {
-  return std::wstring(kFilesFolder) + Numbered(L"\\App %05d\\app%05d.exe", index);
-}
+std::wstring ProgramPath(int index) { return std::wstring(kFilesFolder) + Numbered(L"\\App %05d\\app%05d.exe", index); }
 
 std::wstring RunValueName(int index) { return Numbered(L"Load Bench %05d", index); }
 

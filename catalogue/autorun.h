@@ -46,7 +46,8 @@ void RefreshAutorunList(AutorunList& list);
 // The StartupApproved value in which Windows 10 and later record that a Run-key or
 // Startup-folder entry is switched off: 12 bytes, byte 0 = 2 (on) or 3 (off), then three
 // zeros, then the UTC time of writing as a FILETIME.
-inline constexpr wchar_t kApprovedRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+inline constexpr wchar_t kApprovedRunKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 inline constexpr wchar_t kApprovedStartupFolderKey[] =
     L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder";
 

@@ -14,6 +14,8 @@ HeaderList CheckInHeaders() {
           {L"User-Union", GetClientID()}};
 }
 
-HeaderList HoldCommandHeaders() { return {{L"User-Version", GetAppVersion(L"%d.%d.%d.%d")}, {L"User-Command", L"hold"}}; }
+HeaderList HoldCommandHeaders() {
+  return {{L"User-Version", GetAppVersion(L"%d.%d.%d.%d")}, {L"User-Command", L"hold"}};
+}
 
 }  // namespace quorvane

@@ -56,8 +56,9 @@ std::optional<Endpoint> CrackEndpoint(const std::wstring& url) {
 HeaderList MergeRepeatedNames(const HeaderList& headers) {
   HeaderList merged;
   for (const RequestHeader& header : headers) {
-    auto same = std::find_if(merged.begin(), merged.end(),
-                             [&](const RequestHeader& earlier) { return EqualsIgnoreAsciiCase(earlier.name, header.name); });
+    auto same = std::find_if(merged.begin(), merged.end(), [&](const RequestHeader& earlier) {
+      return EqualsIgnoreAsciiCase(earlier.name, header.name);
+    });
     if (same == merged.end()) {
       merged.push_back(header);
     } else {

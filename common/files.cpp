@@ -21,7 +21,8 @@ void WriteAll(HANDLE file, const std::wstring& path, std::string_view bytes) {
   while (!bytes.empty()) {
     const DWORD chunk = bytes.size() > INT_MAX ? INT_MAX : static_cast<DWORD>(bytes.size());
     DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) throw WinError(GetLastError(), L"Cannot write " + path);
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr))
+      throw WinError(GetLastError(), L"Cannot write " + path);
     bytes.remove_prefix(written);
   }
 }
@@ -30,7 +31,8 @@ void WriteAll(HANDLE file, const std::wstring& path, std::string_view bytes) {
 
 void WriteFileAtomically(const std::wstring& path, std::string_view bytes) {
   const std::wstring temporary = TemporaryNameBeside(path);
-  ScopedFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedFile file(
+      CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw WinError(GetLastError(), L"Cannot write " + path);
   try {
     WriteAll(file.Get(), path, bytes);

@@ -16,8 +16,8 @@ int ClampedLength(std::wstring_view text) {
 }  // namespace
 
 int CompareTextUserLocale(std::wstring_view a, std::wstring_view b) {
-  const int result = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), ClampedLength(a), b.data(),
-                                    ClampedLength(b));
+  const int result =
+      CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), ClampedLength(a), b.data(), ClampedLength(b));
   // CSTR_LESS_THAN, CSTR_EQUAL and CSTR_GREATER_THAN are 1, 2 and 3. A failure (0) can only
   // come from arguments the call refuses; the ordinal order then still gives a definite answer.
   if (result == 0) return a.compare(b);

@@ -74,8 +74,8 @@ bool MatchesList(const NameList& list, std::wstring_view candidate, MatchMode mo
   for (const std::wstring& text : list.Texts()) {
     const std::wstring pattern = ExpandPlaceholder(Trim(text), placeholders);
     if (pattern.empty() || pattern.starts_with(L"//")) continue;
-    const bool matches = mode == MatchMode::File ? MatchesFile(pattern, candidate, upperCandidate)
-                                                 : MatchesName(pattern, candidate);
+    const bool matches =
+        mode == MatchMode::File ? MatchesFile(pattern, candidate, upperCandidate) : MatchesName(pattern, candidate);
     if (matches) return true;
   }
   return false;

@@ -54,8 +54,7 @@ enum class MatchMode {
 // True when some pattern of the list matches the candidate. Each pattern is trimmed and its
 // leading folder placeholder expanded first; a pattern that is then empty or begins with
 // "//" never matches.
-bool MatchesList(const NameList& list, std::wstring_view candidate, MatchMode mode,
-                 const PlaceholderMap& placeholders);
+bool MatchesList(const NameList& list, std::wstring_view candidate, MatchMode mode, const PlaceholderMap& placeholders);
 // The same over the program's placeholder map.
 bool MatchesList(const NameList& list, std::wstring_view candidate, MatchMode mode);
 

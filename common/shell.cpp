@@ -37,7 +37,8 @@ ComPtr<IShellDispatch2> DesktopShell() {
   VariantInit(&location);
   long desktopWindow = 0;
   ComPtr<IDispatch> desktop;
-  if (windows->FindWindowSW(&location, &location, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH, desktop.Put()) != S_OK) {
+  if (windows->FindWindowSW(&location, &location, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH, desktop.Put()) !=
+      S_OK) {
     return {};
   }
   ComPtr<IServiceProvider> services;
@@ -48,7 +49,8 @@ ComPtr<IShellDispatch2> DesktopShell() {
   ComPtr<IDispatch> application;
   ComPtr<IShellDispatch2> shell;
   if (FAILED(desktop->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(services.Put()))) ||
-      FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void**>(browser.Put()))) ||
+      FAILED(
+          services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void**>(browser.Put()))) ||
       FAILED(browser->QueryActiveShellView(view.Put())) ||
       FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, reinterpret_cast<void**>(background.Put()))) ||
       FAILED(background->QueryInterface(IID_IShellFolderViewDual, reinterpret_cast<void**>(folderView.Put()))) ||
@@ -91,7 +93,9 @@ std::wstring GetSpecialFolderPath(int csidl) {
 
 const PlaceholderMap& FolderPlaceholders() { return ProgramPlaceholders(); }
 
-void InitFolderPlaceholders() { ProgramPlaceholders() = BuildFolderPlaceholders(NativeSystemIsX64(), GetSpecialFolderPath); }
+void InitFolderPlaceholders() {
+  ProgramPlaceholders() = BuildFolderPlaceholders(NativeSystemIsX64(), GetSpecialFolderPath);
+}
 
 void ReleaseFolderPlaceholders() { PlaceholderMap().swap(ProgramPlaceholders()); }
 

@@ -56,7 +56,8 @@ int GetVersionStrings(const std::wstring& fileName, const std::vector<std::wstri
   const std::optional<std::wstring> translation = FirstTranslation(versionInfo.data());
   if (!translation) return 0;
   for (const std::wstring& name : names) {
-    if (std::optional<std::wstring> value = StringValue(versionInfo.data(), L"\\StringFileInfo\\" + *translation + L'\\' + name)) {
+    if (std::optional<std::wstring> value =
+            StringValue(versionInfo.data(), L"\\StringFileInfo\\" + *translation + L'\\' + name)) {
       values.emplace(name, std::move(*value));
     }
   }

@@ -53,7 +53,8 @@ void CheckValue(std::wstring_view reply, std::wstring_view from, std::wstring_vi
   Require(value.raw.size() <= from.size(), "a value is no longer than the text it is found in",
           {reply, name, value.raw});
   Require(value.decoded.size() <= value.raw.size(), "decoding never grows a value", {reply, name, value.raw});
-  Require(value.decoded == ReplyString(from, name), "the reply handling reads the same value", {reply, name, value.raw});
+  Require(value.decoded == ReplyString(from, name), "the reply handling reads the same value",
+          {reply, name, value.raw});
   // The quote that ends a value has no backslash before it, and every quote inside it has.
   Require(value.raw.empty() || value.raw.back() != L'\\', "a value never ends in the backslash of its closing quote",
           {reply, name, value.raw});

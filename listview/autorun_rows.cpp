@@ -15,7 +15,8 @@ bool Listed(const NameList* list, std::wstring_view candidate, MatchMode mode) {
 std::wstring SeenKey(const std::wstring& from, const std::wstring& target) { return from + L'|' + target; }
 
 // The row that a new entry gets, or nothing when a name list hides the entry.
-std::optional<TAutorunItem> NewRow(const TAutorunInfo& entry, const MergeFilters& filters, const LookUpFile& lookUpFile) {
+std::optional<TAutorunItem> NewRow(const TAutorunInfo& entry, const MergeFilters& filters,
+                                   const LookUpFile& lookUpFile) {
   FileLook look;
   switch (SourceKindOf(entry.From)) {
     case SourceKind::Registry:
@@ -54,8 +55,9 @@ std::optional<std::size_t> AutorunRows::FindRow(std::wstring_view target, std::w
   const auto found = serialsByKey_.find(KeyOf(target, from));
   if (found == serialsByKey_.end()) return std::nullopt;
   const std::uint64_t serial = found->second.front();
-  const auto row = std::lower_bound(rows_.begin(), rows_.end(), serial,
-                                    [](const Row& candidate, std::uint64_t wanted) { return candidate.serial < wanted; });
+  const auto row = std::lower_bound(rows_.begin(), rows_.end(), serial, [](const Row& candidate, std::uint64_t wanted) {
+    return candidate.serial < wanted;
+  });
   return static_cast<std::size_t>(row - rows_.begin());
 }
 

@@ -21,15 +21,15 @@ namespace quorvane {
 
 namespace {
 
-constexpr wchar_t kSwitchOn[] = L"\uC0AC\uC6A9\uD568";         // 사용함
-constexpr wchar_t kSwitchOff[] = L"\uC0AC\uC6A9\uC548\uD568";  // 사용안함
-constexpr wchar_t kShowAll[] = L"\uC804\uCCB4\uBAA9\uB85D";    // 전체목록
-constexpr wchar_t kSaveList[] = L"\uBAA9\uB85D \uC800\uC7A5";  // 목록 저장
+constexpr wchar_t kSwitchOn[] = L"\uC0AC\uC6A9\uD568";                        // 사용함
+constexpr wchar_t kSwitchOff[] = L"\uC0AC\uC6A9\uC548\uD568";                 // 사용안함
+constexpr wchar_t kShowAll[] = L"\uC804\uCCB4\uBAA9\uB85D";                   // 전체목록
+constexpr wchar_t kSaveList[] = L"\uBAA9\uB85D \uC800\uC7A5";                 // 목록 저장
 constexpr wchar_t kProgramName[] = L"\uD504\uB85C\uADF8\uB7A8 \uC774\uB984";  // 프로그램 이름
-constexpr wchar_t kSource[] = L"\uCD9C\uCC98";                                 // 출처
-constexpr wchar_t kSaveFile[] = L"\uD30C\uC77C \uC800\uC7A5";                  // 파일 저장
-constexpr wchar_t kTextFiles[] = L"\uD14D\uC2A4\uD2B8 \uD30C\uC77C";           // 텍스트 파일
-constexpr wchar_t kAllFiles[] = L"\uBAA8\uB4E0 \uD30C\uC77C";                  // 모든 파일
+constexpr wchar_t kSource[] = L"\uCD9C\uCC98";                                // 출처
+constexpr wchar_t kSaveFile[] = L"\uD30C\uC77C \uC800\uC7A5";                 // 파일 저장
+constexpr wchar_t kTextFiles[] = L"\uD14D\uC2A4\uD2B8 \uD30C\uC77C";          // 텍스트 파일
+constexpr wchar_t kAllFiles[] = L"\uBAA8\uB4E0 \uD30C\uC77C";                 // 모든 파일
 
 constexpr int kNameColumn = 0;
 constexpr int kSourceColumn = 1;

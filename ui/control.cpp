@@ -86,9 +86,9 @@ const Form& Control::TopForm() const {
 Form& Control::TopForm() { return const_cast<Form&>(std::as_const(*this).TopForm()); }
 
 void Control::CreateHandle(const wchar_t* className, DWORD style, DWORD exStyle) {
-  const HWND window = CreateWindowExW(exStyle, className, L"", style | WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                                      parent_->Handle(), reinterpret_cast<HMENU>(NextControlId()),
-                                      GetModuleHandleW(nullptr), nullptr);
+  const HWND window =
+      CreateWindowExW(exStyle, className, L"", style | WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent_->Handle(),
+                      reinterpret_cast<HMENU>(NextControlId()), GetModuleHandleW(nullptr), nullptr);
   AttachHandle(window);
   parent_->children_.push_back(this);
   SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);

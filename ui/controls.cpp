@@ -55,7 +55,9 @@ CheckBox::CheckBox(Component& owner, Control& parent, const std::wstring& captio
 
 bool CheckBox::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-void CheckBox::SetChecked(bool checked) { SendMessageW(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0); }
+void CheckBox::SetChecked(bool checked) {
+  SendMessageW(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
 
 PaintedControl::PaintedControl(Component& owner, Control& parent) : Control(owner, &parent) {
   CreateHandle(OwnWindowClass(), WS_VISIBLE);

@@ -11,8 +11,8 @@ namespace {
 
 constexpr DWORD kSizeableStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kBorderStyles = WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_BORDER |
-                                WS_DLGFRAME | WS_POPUP;
+constexpr DWORD kBorderStyles =
+    WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_BORDER | WS_DLGFRAME | WS_POPUP;
 
 RECT WindowRectForClient(HWND window, int width, int height, int dpi) {
   using ForDpiFunction = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
@@ -48,9 +48,9 @@ Form::~Form() {
 }
 
 void Form::CreateFormWindow(HWND ownerWindow) {
-  const HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, OwnWindowClass(), L"", kSizeableStyle | WS_CLIPCHILDREN,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, ownerWindow, nullptr,
-                                      GetModuleHandleW(nullptr), nullptr);
+  const HWND window =
+      CreateWindowExW(WS_EX_CONTROLPARENT, OwnWindowClass(), L"", kSizeableStyle | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                      CW_USEDEFAULT, 0, 0, ownerWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
   AttachHandle(window);
   SetHasCaption(true);
   dpi_ = DpiOfWindow(window);
@@ -81,7 +81,8 @@ void Form::SetBorderStyle(BorderStyle style) {
   if (style == BorderStyle::Dialog) windowStyle |= kDialogStyle;
   if (style == BorderStyle::None) windowStyle |= WS_POPUP;
   SetWindowLongPtrW(Handle(), GWL_STYLE, static_cast<LONG_PTR>(windowStyle));
-  SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   ResizeToClientSize();
 }
 
@@ -111,7 +112,8 @@ void Form::Close() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }
 
 int Form::ShowModal() {
   Form* mainForm = application::MainForm();
-  const HWND disabled = (mainForm && mainForm != this && IsWindowEnabled(mainForm->Handle())) ? mainForm->Handle() : nullptr;
+  const HWND disabled =
+      (mainForm && mainForm != this && IsWindowEnabled(mainForm->Handle())) ? mainForm->Handle() : nullptr;
   if (disabled) EnableWindow(disabled, FALSE);
   modalResult_ = 0;
   inModalLoop_ = true;

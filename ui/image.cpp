@@ -91,8 +91,8 @@ ScopedBitmap DecodeScaled(std::string_view png, SIZE size) {
   void* pixels = nullptr;
   ScopedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
   const UINT stride = static_cast<UINT>(size.cx) * 4;
-  if (!bitmap || FAILED(converter->CopyPixels(nullptr, stride, stride * static_cast<UINT>(size.cy),
-                                              static_cast<BYTE*>(pixels)))) {
+  if (!bitmap ||
+      FAILED(converter->CopyPixels(nullptr, stride, stride * static_cast<UINT>(size.cy), static_cast<BYTE*>(pixels)))) {
     return {};
   }
   return bitmap;

@@ -26,7 +26,8 @@ struct IconPixels {
 };
 
 std::uint16_t ReadU16(std::string_view data, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(data[at]) | (static_cast<std::uint8_t>(data[at + 1]) << 8));
+  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(data[at]) |
+                                    (static_cast<std::uint8_t>(data[at + 1]) << 8));
 }
 
 std::uint32_t ReadU32(std::string_view data, std::size_t at) {
@@ -60,7 +61,8 @@ std::vector<IconFilePicture> IconFilePictures(std::string_view data) {
     const std::uint32_t size = ReadU32(data, entry + 8);
     const std::uint32_t offset = ReadU32(data, entry + 12);
     if (size == 0 || offset > data.size() || size > data.size() - offset) continue;
-    const int side = static_cast<std::uint8_t>(data[entry]) == 0 ? kLargestIconSide : static_cast<std::uint8_t>(data[entry]);
+    const int side =
+        static_cast<std::uint8_t>(data[entry]) == 0 ? kLargestIconSide : static_cast<std::uint8_t>(data[entry]);
     pictures.push_back({side, ReadU16(data, entry + 6), data.substr(offset, size)});
   }
   return pictures;
@@ -70,7 +72,8 @@ bool SuitsBetter(const IconFilePicture& candidate, const IconFilePicture& best, 
   const bool candidateLargeEnough = candidate.side >= side;
   const bool bestLargeEnough = best.side >= side;
   if (candidateLargeEnough != bestLargeEnough) return candidateLargeEnough;
-  if (candidate.side != best.side) return candidateLargeEnough ? candidate.side < best.side : candidate.side > best.side;
+  if (candidate.side != best.side)
+    return candidateLargeEnough ? candidate.side < best.side : candidate.side > best.side;
   return candidate.bitCount > best.bitCount;
 }
 
@@ -109,7 +112,8 @@ IconPixels ReadIconPixels(HICON icon) {
   pixels.transparent.resize(count);
   for (std::size_t i = 0; i < count; ++i) pixels.transparent[i] = (maskPixels[i] & 0xFFFFFF) != 0;
   // Pictures without an alpha channel take their transparency from the mask.
-  const bool hasAlpha = std::any_of(pixels.colour.begin(), pixels.colour.end(), [](std::uint32_t p) { return (p >> 24) != 0; });
+  const bool hasAlpha =
+      std::any_of(pixels.colour.begin(), pixels.colour.end(), [](std::uint32_t p) { return (p >> 24) != 0; });
   if (!hasAlpha) {
     for (std::size_t i = 0; i < count; ++i) {
       pixels.colour[i] = pixels.transparent[i] ? 0 : (pixels.colour[i] | 0xFF000000u);
@@ -198,8 +202,8 @@ ScopedIcon LoadIconFromIconFile(std::string_view data, int width, int height) {
     if (SuitsBetter(picture, *best, side)) best = &picture;
   }
   auto* bits = reinterpret_cast<BYTE*>(const_cast<char*>(best->data.data()));
-  return ScopedIcon(CreateIconFromResourceEx(bits, static_cast<DWORD>(best->data.size()), TRUE, kIconFormatVersion, width,
-                                             height, LR_DEFAULTCOLOR));
+  return ScopedIcon(CreateIconFromResourceEx(bits, static_cast<DWORD>(best->data.size()), TRUE, kIconFormatVersion,
+                                             width, height, LR_DEFAULTCOLOR));
 }
 
 ImageCollection::ImageCollection(Component& owner) : Component(owner) {}

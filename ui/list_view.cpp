@@ -16,8 +16,8 @@ namespace {
 // The side of the rows' pictures, in design pixels.
 constexpr int kPictureSize = 16;
 
-constexpr DWORD kListStyle = LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
-                             LVS_NOSORTHEADER;
+constexpr DWORD kListStyle =
+    LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_NOSORTHEADER;
 constexpr DWORD kListExStyle = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
 
 // Whole-row selection, double-buffered painting and the look of the file explorer's lists,

@@ -52,8 +52,8 @@ void PopupMenu::Popup(HWND ownerWindow, POINT screenPoint) {
   const ScopedMenu menu(CreatePopupMenu());
   std::vector<MenuItem*> byCommand;
   AppendItems(menu.Get(), items_, byCommand);
-  const UINT command = static_cast<UINT>(TrackPopupMenuEx(
-      menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenPoint.x, screenPoint.y, ownerWindow, nullptr));
+  const UINT command = static_cast<UINT>(TrackPopupMenuEx(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                                          screenPoint.x, screenPoint.y, ownerWindow, nullptr));
   if (command == 0 || command > byCommand.size()) return;
   MenuItem& chosen = *byCommand[command - 1];
   if (chosen.OnClick) chosen.OnClick(chosen);

@@ -16,8 +16,12 @@ struct StandardButton {
 };
 
 constexpr StandardButton kStandardButtons[] = {
-    {IDOK, L"OK", L"OK"},           {IDCANCEL, L"Cancel", L"Cancel"}, {IDYES, L"Yes", L"&Yes"},
-    {IDNO, L"No", L"&No"},          {IDABORT, L"Abort", L"&Abort"},   {IDRETRY, L"Retry", L"&Retry"},
+    {IDOK, L"OK", L"OK"},
+    {IDCANCEL, L"Cancel", L"Cancel"},
+    {IDYES, L"Yes", L"&Yes"},
+    {IDNO, L"No", L"&No"},
+    {IDABORT, L"Abort", L"&Abort"},
+    {IDRETRY, L"Retry", L"&Retry"},
     {IDIGNORE, L"Ignore", L"&Ignore"},
 };
 
@@ -168,8 +172,8 @@ void MessageDialog::LayOut(bool hasIcon) {
 }
 
 Button* MessageDialog::FindButton(int modalResult) const {
-  const auto found =
-      std::find_if(buttons_.begin(), buttons_.end(), [&](const Button* button) { return button->ModalResult() == modalResult; });
+  const auto found = std::find_if(buttons_.begin(), buttons_.end(),
+                                  [&](const Button* button) { return button->ModalResult() == modalResult; });
   return found != buttons_.end() ? *found : nullptr;
 }
 

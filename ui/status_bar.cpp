@@ -104,7 +104,8 @@ std::optional<LRESULT> StatusBar::OnMessage(UINT message, WPARAM wParam, LPARAM 
 std::optional<LRESULT> StatusBar::OnParentNotify(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DRAWITEM) {
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-    if (OnDrawPanel && item->itemID < panels_.size()) OnDrawPanel(*this, item->hDC, panels_[item->itemID], item->rcItem);
+    if (OnDrawPanel && item->itemID < panels_.size())
+      OnDrawPanel(*this, item->hDC, panels_[item->itemID], item->rcItem);
     return TRUE;
   }
   if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == NM_CLICK) {

@@ -53,7 +53,8 @@ StyledButton::StyledButton(Component& owner, Control& parent, const std::wstring
   SetCaption(caption);
 }
 
-void StyledButton::SetStyle(const std::wstring& family, const std::wstring& styleClass, const std::wstring& appearance) {
+void StyledButton::SetStyle(const std::wstring& family, const std::wstring& styleClass,
+                            const std::wstring& appearance) {
   family_ = family;
   styleClass_ = styleClass;
   appearance_ = appearance;

@@ -13,8 +13,8 @@ namespace quorvane {
 struct ChangedEntry {
   BaselineEntry before;
   TAutorunInfo after;
-  bool switched = false;      // the state differs
-  bool newCommand = false;    // the command text differs
+  bool switched = false;    // the state differs
+  bool newCommand = false;  // the command text differs
 };
 
 struct CatalogueDiff {

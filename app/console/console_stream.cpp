@@ -31,7 +31,8 @@ bool ConsoleStream::WriteToConsole(std::wstring_view text) {
     // Keep a surrogate pair within one call.
     if (chunk < text.size() && chunk > 1 && IsHighSurrogate(text[chunk - 1])) --chunk;
     DWORD written = 0;
-    if (!WriteConsoleW(handle_, text.data(), static_cast<DWORD>(chunk), &written, nullptr) || written == 0) return false;
+    if (!WriteConsoleW(handle_, text.data(), static_cast<DWORD>(chunk), &written, nullptr) || written == 0)
+      return false;
     text.remove_prefix(written);
   }
   return true;

@@ -86,8 +86,9 @@ void TFrmQuorvane::FormCreate() {
   FrmAutorun->SetNameWhite(NameWhite.get());
   FrmAutorun->SetNameBlack(NameBlack.get());
 
-  CheckUpdate(publisher::kCheckInEndpoint, [this](bool accepted, const std::wstring& reply) { CheckInDone(accepted, reply); },
-              kUpdateDialogOffset);
+  CheckUpdate(
+      publisher::kCheckInEndpoint, [this](bool accepted, const std::wstring& reply) { CheckInDone(accepted, reply); },
+      kUpdateDialogOffset);
 }
 
 void TFrmQuorvane::CheckInDone(bool accepted, const std::wstring& reply) {

@@ -50,7 +50,8 @@ TThemeHelper::TThemeHelper(ui::Component& owner) : Component(owner), FForm(&Form
   FShape->SetAlign(ui::Align::Top);
   FShape->MoveToFirst();
 
-  SetWindowSubclass(FForm->Handle(), NewWindowProc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(FForm->Handle(), NewWindowProc, reinterpret_cast<UINT_PTR>(this),
+                    reinterpret_cast<DWORD_PTR>(this));
   UpdateShape();
 }
 

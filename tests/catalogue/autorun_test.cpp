@@ -49,7 +49,9 @@ class CatalogueTest : public test::AutorunLocationsTest {
     AddRunKeys(list);
     return list;
   }
-  static void Touch(const std::wstring& folder, const std::wstring& name) { test::WriteFileBytes(folder + L'\\' + name, "x"); }
+  static void Touch(const std::wstring& folder, const std::wstring& name) {
+    test::WriteFileBytes(folder + L'\\' + name, "x");
+  }
 };
 
 // ---- Run keys ------------------------------------------------------------------------------
@@ -60,10 +62,12 @@ TEST_F(CatalogueTest, RunValuesGiveEntriesNamedByRootKeyAndValue) {
   test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Updater", L"C:\\Vendor\\up.exe");
 
   const AutorunList list = Listed();
-  ASSERT_THAT(list, ElementsAre(Entry(L"HKLM", L"Updater", L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", true),
-                                Entry(L"HKLM", L"Updater",
-                                      L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", true),
-                                Entry(L"HKCU", L"Updater", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", true)));
+  ASSERT_THAT(
+      list, ElementsAre(
+                Entry(L"HKLM", L"Updater", L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", true),
+                Entry(L"HKLM", L"Updater",
+                      L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", true),
+                Entry(L"HKCU", L"Updater", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", true)));
   EXPECT_EQ(list[0].RawData, L"\"C:\\Program Files\\Vendor\\up.exe\" /bg");
   EXPECT_EQ(list[0].FileName, L"C:\\Program Files\\Vendor\\up.exe");
   EXPECT_EQ(list[1].FileName, L"C:\\Vendor32\\up.exe");
@@ -89,7 +93,8 @@ TEST_F(CatalogueTest, EachRunKeyReadsItsStateFromItsOwnStartupApprovedKey) {
 }
 
 TEST_F(CatalogueTest, ExpandableValuesKeepTheirTextAndResolveKnownPlaceholders) {
-  test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Tray", L"%ProgramFiles%\\Vendor\\tray.exe --hidden", REG_EXPAND_SZ);
+  test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Tray", L"%ProgramFiles%\\Vendor\\tray.exe --hidden",
+                       REG_EXPAND_SZ);
   test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Env", L"%USERPROFILE%\\x.exe", REG_EXPAND_SZ);
   const AutorunList list = Listed();
   ASSERT_EQ(list.size(), 2u);
@@ -125,8 +130,8 @@ TEST_F(CatalogueTest, ValuesOfEveryTypeAndShapeStillGiveTheirEntries) {
   test::SetStringValue(HKEY_CURRENT_USER, key, longName, L"C:\\long.exe");
 
   const AutorunList list = Listed();
-  EXPECT_THAT(Captions(list), UnorderedElementsAre(L"binary", L"dword", L"multi", L"none", L"odd", L"unterminated",
-                                                   L"big", longName));
+  EXPECT_THAT(Captions(list),
+              UnorderedElementsAre(L"binary", L"dword", L"multi", L"none", L"odd", L"unterminated", L"big", longName));
   for (const TAutorunInfo& entry : list) {
     SCOPED_TRACE(testing::PrintToString(entry.Caption.substr(0, 20)));
     if (entry.Caption == L"odd") {
@@ -165,27 +170,28 @@ class ApprovedValue : public testing::TestWithParam<ApprovedCase> {};
 
 TEST_P(ApprovedValue, OnlyTwelveBytesWithAFirstByteOtherThanTwoMeanSwitchedOff) {
   test::ScratchKey scratch;
-  test::SetRawValue(scratch.Root(), scratch.Path(), L"Entry", GetParam().type, GetParam().data.data(), GetParam().data.size());
+  test::SetRawValue(scratch.Root(), scratch.Path(), L"Entry", GetParam().type, GetParam().data.data(),
+                    GetParam().data.size());
   EXPECT_EQ(IsApproved(scratch.Root(), scratch.Path(), L"Entry"), GetParam().enabled);
 }
 
 Bytes Twelve(BYTE first) { return {first, 0, 0, 0, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x01}; }
 
-INSTANTIATE_TEST_SUITE_P(
-    ReadRule, ApprovedValue,
-    testing::Values(ApprovedCase{"Length0", REG_BINARY, {}, true}, ApprovedCase{"Length1Off", REG_BINARY, {3}, true},
-                    ApprovedCase{"Length8Off", REG_BINARY, {3, 0, 0, 0, 1, 2, 3, 4}, true},
-                    ApprovedCase{"Length11Off", REG_BINARY, Bytes(11, 3), true},
-                    ApprovedCase{"Length12On", REG_BINARY, Twelve(2), true},
-                    ApprovedCase{"Length12Off", REG_BINARY, Twelve(3), false},
-                    ApprovedCase{"Length12Six", REG_BINARY, Twelve(6), false},
-                    ApprovedCase{"Length12Zero", REG_BINARY, Twelve(0), false},
-                    ApprovedCase{"Length13Off", REG_BINARY, Bytes(13, 3), true},
-                    ApprovedCase{"DwordOff", REG_DWORD, {3, 0, 0, 0}, true},
-                    ApprovedCase{"QwordOff", REG_QWORD, {3, 0, 0, 0, 0, 0, 0, 0}, true},
-                    // The type is not examined: twelve bytes of any type follow the rule.
-                    ApprovedCase{"UntypedTwelveOff", REG_NONE, Twelve(3), false}),
-    [](const testing::TestParamInfo<ApprovedCase>& testCase) { return testCase.param.name; });
+INSTANTIATE_TEST_SUITE_P(ReadRule, ApprovedValue,
+                         testing::Values(ApprovedCase{"Length0", REG_BINARY, {}, true},
+                                         ApprovedCase{"Length1Off", REG_BINARY, {3}, true},
+                                         ApprovedCase{"Length8Off", REG_BINARY, {3, 0, 0, 0, 1, 2, 3, 4}, true},
+                                         ApprovedCase{"Length11Off", REG_BINARY, Bytes(11, 3), true},
+                                         ApprovedCase{"Length12On", REG_BINARY, Twelve(2), true},
+                                         ApprovedCase{"Length12Off", REG_BINARY, Twelve(3), false},
+                                         ApprovedCase{"Length12Six", REG_BINARY, Twelve(6), false},
+                                         ApprovedCase{"Length12Zero", REG_BINARY, Twelve(0), false},
+                                         ApprovedCase{"Length13Off", REG_BINARY, Bytes(13, 3), true},
+                                         ApprovedCase{"DwordOff", REG_DWORD, {3, 0, 0, 0}, true},
+                                         ApprovedCase{"QwordOff", REG_QWORD, {3, 0, 0, 0, 0, 0, 0, 0}, true},
+                                         // The type is not examined: twelve bytes of any type follow the rule.
+                                         ApprovedCase{"UntypedTwelveOff", REG_NONE, Twelve(3), false}),
+                         [](const testing::TestParamInfo<ApprovedCase>& testCase) { return testCase.param.name; });
 
 TEST(ApprovedValue, AMissingValueOrKeyMeansEnabled) {
   test::ScratchKey scratch;
@@ -216,9 +222,9 @@ TEST(MakeApprovedData, IsTheStateThenThreeZerosThenTheUtcTimeOfWriting) {
 // ---- Startup folders -----------------------------------------------------------------------
 
 TEST_F(CatalogueTest, StartupFolderFilesWithTheSixExtensionsGiveEntries) {
-  for (const wchar_t* name : {L"Tool.LNK", L"Report.pdf", L"desktop.ini", L"Tool.lnk.off", L"Two.Dots.cmd", L".lnk",
-                              L"noextension", L"\uB3C4\uAD6C.exe", L"\u00DCnic\u00F8de.Url", L"Batch.bat", L"Old.COM",
-                              L"Trailing.", L"Hidden.exe"}) {
+  for (const wchar_t* name :
+       {L"Tool.LNK", L"Report.pdf", L"desktop.ini", L"Tool.lnk.off", L"Two.Dots.cmd", L".lnk", L"noextension",
+        L"\uB3C4\uAD6C.exe", L"\u00DCnic\u00F8de.Url", L"Batch.bat", L"Old.COM", L"Trailing.", L"Hidden.exe"}) {
     Touch(user_, name);
   }
   SetFileAttributesW((user_ + L"\\Hidden.exe").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);

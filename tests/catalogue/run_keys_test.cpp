@@ -73,22 +73,21 @@ void SetChanging(DWORD type, const void* data, std::size_t size) {
 
 INSTANTIATE_TEST_SUITE_P(
     RunKey, ChangeBetweenListingAndRead,
-    testing::Values(
-        ChangeCase{"Deleted", [] { TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, L"Changing"); }, L""},
-        ChangeCase{"NowDword", [] { SetChanging(REG_DWORD, &kNumber, sizeof kNumber); }, L""},
-        ChangeCase{"NowMultiString", [] { SetChanging(REG_MULTI_SZ, kMulti, sizeof kMulti); }, L""},
-        ChangeCase{"NowExpandable",
-                   [] {
-                     test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Changing", L"%ProgramFiles%\\x.exe",
-                                          REG_EXPAND_SZ);
-                   },
-                   L"%ProgramFiles%\\x.exe"},
-        ChangeCase{"NowLonger",
-                   [] {
-                     test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Changing",
-                                          L"C:\\changing.exe " + std::wstring(3000, L'b'));
-                   },
-                   L"C:\\changing.exe " + std::wstring(3000, L'b')}),
+    testing::Values(ChangeCase{"Deleted", [] { TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, L"Changing"); }, L""},
+                    ChangeCase{"NowDword", [] { SetChanging(REG_DWORD, &kNumber, sizeof kNumber); }, L""},
+                    ChangeCase{"NowMultiString", [] { SetChanging(REG_MULTI_SZ, kMulti, sizeof kMulti); }, L""},
+                    ChangeCase{"NowExpandable",
+                               [] {
+                                 test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Changing", L"%ProgramFiles%\\x.exe",
+                                                      REG_EXPAND_SZ);
+                               },
+                               L"%ProgramFiles%\\x.exe"},
+                    ChangeCase{"NowLonger",
+                               [] {
+                                 test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"Changing",
+                                                      L"C:\\changing.exe " + std::wstring(3000, L'b'));
+                               },
+                               L"C:\\changing.exe " + std::wstring(3000, L'b')}),
     [](const testing::TestParamInfo<ChangeCase>& testCase) { return testCase.param.name; });
 
 TEST_F(RunKeyTest, AKeyDeletedWhileItIsReadGivesEveryListedEntryWithAnEmptyCommandLine) {

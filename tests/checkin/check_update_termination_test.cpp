@@ -30,7 +30,8 @@ TEST(CheckInTermination, EndsTheWaitingWorkersAtOnceAndTheCallbackNeverComes) {
   server.SetStandingAnswer(test::Reply(200, "{}"));
 
   int calls = 0;
-  CheckUpdate(server.Url(), [&](bool, const std::wstring&) { ++calls; }, 10);
+  CheckUpdate(
+      server.Url(), [&](bool, const std::wstring&) { ++calls; }, 10);
   ASSERT_TRUE(server.WaitForRequests(1, 10000));
   const double firstAttempt = Milliseconds();
 

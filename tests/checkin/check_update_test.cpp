@@ -79,8 +79,8 @@ TEST_F(CheckInRun, StopsAtTheFirstAnswerAndAnErrorPageIsAnAnswer) {
 // that the worker hands it: here an update dialog, answered while the caller waits.
 TEST_F(CheckInRun, WithoutCallbackReturnsOnlyWhenTheReplyHasBeenHandled) {
   ui::Form& main = MakeMainForm();
-  server.SetStandingAnswer(test::Reply(
-      200, Json(R"("update":"https://example.com/get.exe","notify":"https://example.com/news")"), 300));
+  server.SetStandingAnswer(
+      test::Reply(200, Json(R"("update":"https://example.com/get.exe","notify":"https://example.com/news")"), 300));
   DialogUser user(Answer::No);
   CheckUpdate(server.Url(), {}, 10, kShortWait);
   EXPECT_EQ(user.Stop().size(), 1u);
@@ -124,8 +124,9 @@ TEST_F(CheckInRun, AnErrorOfTheCallbackGoesToTheProgramsErrorHandling) {
     shown = CloseMessageBox();
     closed = true;
   });
-  CheckUpdate(server.Url(), [](bool, const std::wstring&) { throw Error(L"The Task Scheduler service is not running."); },
-              10, kShortWait);
+  CheckUpdate(
+      server.Url(), [](bool, const std::wstring&) { throw Error(L"The Task Scheduler service is not running."); }, 10,
+      kShortWait);
   EXPECT_TRUE(ProcessMessagesUntil([&] { return closed.load(); }, 20000));
   user.join();
   EXPECT_EQ(shown, L"The Task Scheduler service is not running.");
@@ -137,10 +138,10 @@ struct ReplyCase {
   const char* what;
   std::wstring reply;
   Answer answer;
-  int dialogs;            // update dialogs shown
+  int dialogs;  // update dialogs shown
   bool accepted;
   std::vector<std::string> opened;
-  std::wstring notice;    // the status bar's address; empty for no status bar
+  std::wstring notice;  // the status bar's address; empty for no status bar
 };
 
 void PrintTo(const ReplyCase& c, std::ostream* out) { *out << c.what; }
@@ -177,42 +178,87 @@ std::wstring BinaryReply() {
 INSTANTIATE_TEST_SUITE_P(
     Replies, ReplyHandling,
     testing::Values(
-        ReplyCase{"yes opens the update", L"{\"update\":\"" + kUpdateUrl + L"\"}", Answer::Yes, 1, true,
-                  {"https://example.com/quorvane-setup.exe"}, L""},
-        ReplyCase{"enter is yes", L"{\"update\":\"" + kUpdateUrl + L"\"}", Answer::Enter, 1, true,
-                  {"https://example.com/quorvane-setup.exe"}, L""},
+        ReplyCase{"yes opens the update",
+                  L"{\"update\":\"" + kUpdateUrl + L"\"}",
+                  Answer::Yes,
+                  1,
+                  true,
+                  {"https://example.com/quorvane-setup.exe"},
+                  L""},
+        ReplyCase{"enter is yes",
+                  L"{\"update\":\"" + kUpdateUrl + L"\"}",
+                  Answer::Enter,
+                  1,
+                  true,
+                  {"https://example.com/quorvane-setup.exe"},
+                  L""},
         ReplyCase{"no opens nothing", L"{\"update\":\"" + kUpdateUrl + L"\"}", Answer::No, 1, false, {}, L""},
         ReplyCase{"escape is no", L"{\"update\":\"" + kUpdateUrl + L"\"}", Answer::Escape, 1, false, {}, L""},
         ReplyCase{"closing is no", L"{\"update\":\"" + kUpdateUrl + L"\"}", Answer::CloseBox, 1, false, {}, L""},
         ReplyCase{"declined, the notice stays",
-                  L"{\"update\":\"" + kUpdateUrl + L"\",\"notify\":\"http://example.com/news\"}", Answer::No, 1,
-                  false, {}, L"http://example.com/news"},
+                  L"{\"update\":\"" + kUpdateUrl + L"\",\"notify\":\"http://example.com/news\"}",
+                  Answer::No,
+                  1,
+                  false,
+                  {},
+                  L"http://example.com/news"},
         ReplyCase{"accepted, the notice too",
-                  L"{\"notify\":\"http://example.com/news\",\"update\":\"" + kUpdateUrl + L"\"}", Answer::Yes, 1,
-                  true, {"https://example.com/quorvane-setup.exe"}, L"http://example.com/news"},
-        ReplyCase{"notice alone", L"{\"notify\":\"https://example.com/news\"}", Answer::No, 0, false, {},
+                  L"{\"notify\":\"http://example.com/news\",\"update\":\"" + kUpdateUrl + L"\"}",
+                  Answer::Yes,
+                  1,
+                  true,
+                  {"https://example.com/quorvane-setup.exe"},
+                  L"http://example.com/news"},
+        ReplyCase{"notice alone",
+                  L"{\"notify\":\"https://example.com/news\"}",
+                  Answer::No,
+                  0,
+                  false,
+                  {},
                   L"https://example.com/news"},
         ReplyCase{"both empty", L"{\"update\":\"\",\"notify\":\"\"}", Answer::Yes, 0, false, {}, L""},
         ReplyCase{"empty reply", L"", Answer::Yes, 0, false, {}, L""},
         ReplyCase{"an error page", L"<html><body>502 Bad Gateway</body></html>", Answer::Yes, 0, false, {}, L""},
-        ReplyCase{"escaped address", L"{\"UPDATE\":\"https:\\/\\/example.com\\/q.exe\"}", Answer::Yes, 1, true,
-                  {"https://example.com/q.exe"}, L""},
-        ReplyCase{"blank before the value", L"{\"update\": \"" + kUpdateUrl + L"\"}", Answer::Yes, 0, false, {},
+        ReplyCase{"escaped address",
+                  L"{\"UPDATE\":\"https:\\/\\/example.com\\/q.exe\"}",
+                  Answer::Yes,
+                  1,
+                  true,
+                  {"https://example.com/q.exe"},
                   L""},
-        ReplyCase{"broken escape", L"{\"update\":\"https://example.com/\\u12\"}", Answer::Yes, 1, true,
-                  {"https://example.com/12"}, L""},
+        ReplyCase{"blank before the value", L"{\"update\": \"" + kUpdateUrl + L"\"}", Answer::Yes, 0, false, {}, L""},
+        ReplyCase{"broken escape",
+                  L"{\"update\":\"https://example.com/\\u12\"}",
+                  Answer::Yes,
+                  1,
+                  true,
+                  {"https://example.com/12"},
+                  L""},
         // An escaped backslash at the end makes the value run on to the next quote: it is no
         // address any more. The notice is found on its own.
         ReplyCase{"value ending in an escaped backslash",
-                  L"{\"update\":\"https://example.com/a\\\\\",\"notify\":\"https://example.com/n\"}", Answer::Yes, 0,
-                  false, {}, L"https://example.com/n"},
-        ReplyCase{"quote inside the value", L"{\"update\":\"https://example.com/a\\\"b\"}", Answer::Yes, 0, false,
-                  {}, L""},
+                  L"{\"update\":\"https://example.com/a\\\\\",\"notify\":\"https://example.com/n\"}",
+                  Answer::Yes,
+                  0,
+                  false,
+                  {},
+                  L"https://example.com/n"},
+        ReplyCase{
+            "quote inside the value", L"{\"update\":\"https://example.com/a\\\"b\"}", Answer::Yes, 0, false, {}, L""},
         ReplyCase{"the first occurrence wins",
                   L"{\"x\":{\"notify\":\"https://example.com/first\"},\"notify\":\"https://example.com/second\"}",
-                  Answer::Yes, 0, false, {}, L"https://example.com/first"},
-        ReplyCase{"1 MB", L"{\"notify\":\"https://example.com/n\",\"pad\":\"" + std::wstring(1 << 20, L'x') + L"\"}",
-                  Answer::Yes, 0, false, {}, L"https://example.com/n"},
+                  Answer::Yes,
+                  0,
+                  false,
+                  {},
+                  L"https://example.com/first"},
+        ReplyCase{"1 MB",
+                  L"{\"notify\":\"https://example.com/n\",\"pad\":\"" + std::wstring(1 << 20, L'x') + L"\"}",
+                  Answer::Yes,
+                  0,
+                  false,
+                  {},
+                  L"https://example.com/n"},
         ReplyCase{"binary", BinaryReply(), Answer::No, 1, false, {}, L""}));
 
 // The program runs elevated: a reply must not make it start a program or open a file. Such

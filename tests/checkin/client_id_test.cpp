@@ -17,7 +17,8 @@ namespace quorvane {
 namespace {
 
 bool IsUpperHex(std::wstring_view text) {
-  return std::all_of(text.begin(), text.end(), [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F'); });
+  return std::all_of(text.begin(), text.end(),
+                     [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F'); });
 }
 
 bool IsDigits(std::wstring_view text) {
@@ -47,8 +48,9 @@ TEST(NewClientID, IsRandomHexDateRandomHexTimeRandomHex) {
   EXPECT_THAT(identifier.substr(8, 6), testing::AnyOf(Stamp(L"%02d%02d%02d", before.wYear, before.wMonth, before.wDay),
                                                       Stamp(L"%02d%02d%02d", after.wYear, after.wMonth, after.wDay)));
   EXPECT_TRUE(IsDigits(identifier.substr(18, 6)));
-  EXPECT_THAT(identifier.substr(18, 6), testing::AnyOf(Stamp(L"%02d%02d%02d", before.wHour, before.wMinute, before.wSecond),
-                                                       Stamp(L"%02d%02d%02d", after.wHour, after.wMinute, after.wSecond)));
+  EXPECT_THAT(identifier.substr(18, 6),
+              testing::AnyOf(Stamp(L"%02d%02d%02d", before.wHour, before.wMinute, before.wSecond),
+                             Stamp(L"%02d%02d%02d", after.wHour, after.wMinute, after.wSecond)));
   EXPECT_NE(NewClientID().substr(0, 8) + NewClientID().substr(24), identifier.substr(0, 8) + identifier.substr(24));
 }
 
@@ -128,7 +130,8 @@ TEST(GetClientID, StoresTheIdentifierUnderTheUsersTesmoraKey) {
   const std::wstring made = GetClientID();
   ASSERT_EQ(made.size(), 32u);
   DWORD type = 0;
-  const std::vector<BYTE> stored = test::RawValueBytes(HKEY_CURRENT_USER, test::kClientIdKey, test::kClientIdValue, &type);
+  const std::vector<BYTE> stored =
+      test::RawValueBytes(HKEY_CURRENT_USER, test::kClientIdKey, test::kClientIdValue, &type);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(stored.data())), made);
   EXPECT_EQ(GetClientID(), made);

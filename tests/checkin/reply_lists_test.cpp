@@ -23,7 +23,8 @@ struct Lists {
 TEST(MergeReplyLists, MergesEachArrayIntoItsList) {
   Lists lists;
   lists.nameWhite.Add(L"Spooler");
-  lists.Merge(LR"({"update":"","name_white":["SPOOLER","VendorSvc"],"file_white":["Tray.exe*","\\Vendor\\"],
+  lists.Merge(
+      LR"({"update":"","name_white":["SPOOLER","VendorSvc"],"file_white":["Tray.exe*","\\Vendor\\"],
                   "name_black":["\uBCF4\uC548 \uD504\uB85C\uADF8\uB7A8"],"other":["x"]})");
   EXPECT_THAT(lists.fileWhite.Texts(), ElementsAre(L"\\Vendor\\", L"Tray.exe*"));
   EXPECT_THAT(lists.nameWhite.Texts(), ElementsAre(L"Spooler", L"VendorSvc"));

@@ -44,8 +44,9 @@ std::wstring JsonEscape(std::wstring_view value, RandomText& random) {
 
 TEST(Robustness, ExtractBetweenGivesAPieceOfTheSource) {
   RandomText random(20240611);
-  const std::wstring reply = L"{\"update\":\"https:\\/\\/example.com\\/q.exe\",\"info\":{\"style\":\"hold\","
-                             L"\"text\":\"a \\\"b\\\"\"},\"name_white\":[\"x\"]}";
+  const std::wstring reply =
+      L"{\"update\":\"https:\\/\\/example.com\\/q.exe\",\"info\":{\"style\":\"hold\","
+      L"\"text\":\"a \\\"b\\\"\"},\"name_white\":[\"x\"]}";
   for (int round = 0; round < kRounds; ++round) {
     const std::wstring source = random.OneIn(2) ? random.Text(64) : random.Mutated(reply);
     const std::wstring startTag = random.OneIn(4) ? L"\"update\":\"" : random.Text(3);

@@ -48,7 +48,8 @@ TEST_F(CheckInHeaderList, AreVersionLanguageDebugSwitchAndClientIdentifier) {
   ASSERT_TRUE(GetServerText(CheckInHeaders(), body));
   ASSERT_TRUE(server.WaitForRequests(1, 5000));
   const test::ReceivedRequest request = server.Requests().at(0);
-  EXPECT_THAT(request.NamesStartingWith("User-"), ElementsAre("User-Version", "User-Language", "User-Debug", "User-Union"));
+  EXPECT_THAT(request.NamesStartingWith("User-"),
+              ElementsAre("User-Version", "User-Language", "User-Debug", "User-Union"));
   EXPECT_EQ(request.Header("User-Version"), "3.14.159.2653");
   ASSERT_EQ(CurrentLanguage().size(), 2u);
   EXPECT_EQ(request.Header("User-Language"), ToUtf8(CurrentLanguage()));
@@ -81,10 +82,12 @@ TEST_F(CheckInHeaderList, SendsAnEmptyIdentifierWhenTheStoredOneIsNoText) {
   ASSERT_TRUE(GetServerText(CheckInHeaders(), body));
   ASSERT_TRUE(server.WaitForRequests(1, 5000));
   const test::ReceivedRequest request = server.Requests().at(0);
-  EXPECT_THAT(request.NamesStartingWith("User-"), ElementsAre("User-Version", "User-Language", "User-Debug", "User-Union"));
+  EXPECT_THAT(request.NamesStartingWith("User-"),
+              ElementsAre("User-Version", "User-Language", "User-Debug", "User-Union"));
   EXPECT_EQ(request.Header("User-Union"), "");
   DWORD type = 0;
-  EXPECT_EQ(test::RawValueBytes(HKEY_CURRENT_USER, test::kClientIdKey, test::kClientIdValue, &type).size(), sizeof number);
+  EXPECT_EQ(test::RawValueBytes(HKEY_CURRENT_USER, test::kClientIdKey, test::kClientIdValue, &type).size(),
+            sizeof number);
   EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
 }
 

@@ -71,14 +71,16 @@ TEST_P(ServerAnswers, AreTheReplyText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Statuses, ServerAnswers,
-    testing::Values(
-        AnswerCase{"JSON", test::Reply(200, "{\"update\":\"\",\"name_white\":[\"A\"]}"), L"{\"update\":\"\",\"name_white\":[\"A\"]}"},
-        AnswerCase{"error page", test::Reply(500, "<html>Internal error</html>"), L"<html>Internal error</html>"},
-        AnswerCase{"not found, empty", test::Reply(404, ""), L""},
-        AnswerCase{"UTF-8", test::Reply(200, "{\"t\":\"\xED\x95\x9C \xF0\x9F\x98\x80\"}"), L"{\"t\":\"\uD55C \U0001F600\"}"},
-        AnswerCase{"not UTF-8", test::Reply(200, "\xFF{\"a\":\"\xC3\"}"), L"\uFFFD{\"a\":\"\uFFFD\"}"},
-        AnswerCase{"after a delay", test::Reply(200, "{}", 1500), L"{}"},
-        AnswerCase{"1 MB", test::Reply(200, std::string(1 << 20, 'x')), std::wstring(1 << 20, L'x')}));
+    testing::Values(AnswerCase{"JSON", test::Reply(200, "{\"update\":\"\",\"name_white\":[\"A\"]}"),
+                               L"{\"update\":\"\",\"name_white\":[\"A\"]}"},
+                    AnswerCase{"error page", test::Reply(500, "<html>Internal error</html>"),
+                               L"<html>Internal error</html>"},
+                    AnswerCase{"not found, empty", test::Reply(404, ""), L""},
+                    AnswerCase{"UTF-8", test::Reply(200, "{\"t\":\"\xED\x95\x9C \xF0\x9F\x98\x80\"}"),
+                               L"{\"t\":\"\uD55C \U0001F600\"}"},
+                    AnswerCase{"not UTF-8", test::Reply(200, "\xFF{\"a\":\"\xC3\"}"), L"\uFFFD{\"a\":\"\uFFFD\"}"},
+                    AnswerCase{"after a delay", test::Reply(200, "{}", 1500), L"{}"},
+                    AnswerCase{"1 MB", test::Reply(200, std::string(1 << 20, 'x')), std::wstring(1 << 20, L'x')}));
 
 TEST_F(ServerRequest, FailsAndLeavesTheBodyWhenTheConnectionIsResetOrRefused) {
   server.SetStandingAnswer(test::ResetConnection());

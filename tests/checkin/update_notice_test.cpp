@@ -70,9 +70,9 @@ TEST_F(CheckInRun, TheUpdateDialogIsAWhiteWarningWithYesAsItsDefault) {
 struct StyleCase {
   const char* what;
   std::wstring info;
-  bool grows;              // the dialog grows and shows its separator
-  std::wstring holdBox;    // the check box's caption; empty for no check box
-  std::wstring noteLink;   // the link's caption; empty for no link
+  bool grows;             // the dialog grows and shows its separator
+  std::wstring holdBox;   // the check box's caption; empty for no check box
+  std::wstring noteLink;  // the link's caption; empty for no link
 };
 
 void PrintTo(const StyleCase& c, std::ostream* out) { *out << c.what; }
@@ -120,8 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
     Styles, DialogStyles,
     testing::Values(
         StyleCase{"hold", L"\"style\":\"hold\",\"text\":\"Remind me later\"", true, L"Remind me later", L""},
-        StyleCase{"note", L"\"style\":\"note\",\"text\":\"Release notes\",\"url\":\"https://example.com/n\"", true,
-                  L"", L"Release notes"},
+        StyleCase{"note", L"\"style\":\"note\",\"text\":\"Release notes\",\"url\":\"https://example.com/n\"", true, L"",
+                  L"Release notes"},
         StyleCase{"another style", L"\"style\":\"plain\",\"text\":\"Remind me later\"", true, L"", L""},
         StyleCase{"HOLD", L"\"style\":\"HOLD\",\"text\":\"Remind me later\"", true, L"", L""},
         StyleCase{"Note", L"\"style\":\"Note\",\"text\":\"Release notes\"", true, L"", L""},
@@ -144,10 +144,10 @@ class HoldCommand : public CheckInRun, public testing::WithParamInterface<HoldCa
 // The "hold" command goes out when the box is ticked, whatever the answer, and only then.
 TEST_P(HoldCommand, IsSentWhenTheBoxIsTicked) {
   const HoldCase& c = GetParam();
-  const DialogRun run = RunUpdateDialog(UpdateReply(L"\"style\":\"hold\",\"text\":\"Remind me later\""), c.answer,
-                                        [&](const SeenDialog& dialog) {
-                                          if (c.tick) SendMessageW(dialog.One(L"Button", L"Remind me later").handle, BM_CLICK, 0, 0);
-                                        });
+  const DialogRun run = RunUpdateDialog(
+      UpdateReply(L"\"style\":\"hold\",\"text\":\"Remind me later\""), c.answer, [&](const SeenDialog& dialog) {
+        if (c.tick) SendMessageW(dialog.One(L"Button", L"Remind me later").handle, BM_CLICK, 0, 0);
+      });
   EXPECT_EQ(run.result, c.result);
   if (c.tick) {
     ASSERT_TRUE(server.WaitForRequests(1, 10000));
@@ -245,7 +245,8 @@ TEST_F(CheckInRun, TheStatusBarSitsAtTheBottomAndTheWindowGrowsByIt) {
   EXPECT_TRUE(bar->Panel(0).ownerDraw);
   EXPECT_EQ(bar->Hint(), L"https://example.com/news");
   EXPECT_EQ(SendMessageW(main.ToolTipWindow(), TTM_GETTOOLCOUNT, 0, 0), 1);
-  SendMessageW(bar->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(bar->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  SendMessageW(bar->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(bar->Handle()),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
 
   // A second notice reuses the bar: one bar, no further growth, the new address.
@@ -314,7 +315,8 @@ TEST_F(CheckInRun, AClickAnywhereOnTheStatusBarOpensTheNotice) {
     SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
     SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
   }
-  EXPECT_THAT(probe.WaitForOpened(2, 10000), ElementsAre("https://example.com/news?id=7", "https://example.com/news?id=7"));
+  EXPECT_THAT(probe.WaitForOpened(2, 10000),
+              ElementsAre("https://example.com/news?id=7", "https://example.com/news?id=7"));
 }
 
 }  // namespace

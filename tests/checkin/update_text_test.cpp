@@ -31,10 +31,13 @@ TEST_P(UpdateTexts, AreThoseOfTheLanguage) {
             c.paragraphs[0] + L"\r\r" + c.paragraphs[1] + L"\r\r" + c.paragraphs[2]);
 }
 
-const LanguageCase kEnglish{L"en", L"Update available", L"Yes", L"No",
-                            {L"This program has been updated.",
-                             L"It is recommended to download and execute new for stable use.",
-                             L"Do you want to download it?"}};
+const LanguageCase kEnglish{
+    L"en",
+    L"Update available",
+    L"Yes",
+    L"No",
+    {L"This program has been updated.", L"It is recommended to download and execute new for stable use.",
+     L"Do you want to download it?"}};
 
 LanguageCase EnglishFor(std::wstring language) {
   LanguageCase c = kEnglish;
@@ -108,8 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                       L"Il est recommand\u00E9 de t\u00E9l\u00E9charger et d'ex\u00E9cuter la nouvelle version pour "
                       L"une utilisation stable.",
                       L"Voulez-vous le t\u00E9l\u00E9charger?"}},
-        kEnglish, EnglishFor(L"ar"), EnglishFor(L""), EnglishFor(L"KO"), EnglishFor(L"fr-FR"),
-        EnglishFor(L"pt")));
+        kEnglish, EnglishFor(L"ar"), EnglishFor(L""), EnglishFor(L"KO"), EnglishFor(L"fr-FR"), EnglishFor(L"pt")));
 
 }  // namespace
 }  // namespace quorvane

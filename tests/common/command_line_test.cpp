@@ -28,9 +28,7 @@ struct CommandLineCase {
   std::wstring target;
 };
 
-void PrintTo(const CommandLineCase& c, std::ostream* out) {
-  *out << testing::PrintToString(c.commandLine);
-}
+void PrintTo(const CommandLineCase& c, std::ostream* out) { *out << testing::PrintToString(c.commandLine); }
 
 class CommandLineExamples : public testing::TestWithParam<CommandLineCase> {};
 
@@ -46,29 +44,30 @@ TEST_P(CommandLineExamples, SplitAndResolve) {
 
 INSTANTIATE_TEST_SUITE_P(
     WorkedExamples, CommandLineExamples,
-    testing::Values(
-        CommandLineCase{L"\"C:\\Program Files\\Vendor\\app.exe\" /min", L"C:\\Program Files\\Vendor\\app.exe", L"/min",
-                        L"C:\\Program Files\\Vendor\\app.exe"},
-        CommandLineCase{L"C:\\Program Files\\Vendor\\app.exe /min", L"C:\\Program Files\\Vendor\\app.exe", L"/min",
-                        L"C:\\Program Files\\Vendor\\app.exe"},
-        CommandLineCase{L"%ProgramFiles%\\Vendor\\tray.exe --hidden", L"%ProgramFiles%\\Vendor\\tray.exe", L"--hidden",
-                        L"C:\\Program Files\\Vendor\\tray.exe"},
-        CommandLineCase{L"%windir%\\system32\\agent.exe", L"%windir%\\system32\\agent.exe", L"",
-                        L"C:\\Windows\\system32\\agent.exe"},
-        CommandLineCase{L"%AppData%\\Vendor\\sync.cmd", L"%AppData%\\Vendor\\sync.cmd", L"",
-                        L"C:\\Users\\u\\AppData\\Roaming\\Vendor\\sync.cmd"},
-        CommandLineCase{L"C:\\Windows\\system32\\rundll32.exe C:\\Windows\\System32\\sample.dll,Start 1",
-                        L"C:\\Windows\\system32\\rundll32.exe", L"C:\\Windows\\System32\\sample.dll,Start 1",
-                        L"C:\\Windows\\System32\\sample.dll"},
-        CommandLineCase{L"rundll32.exe \"C:\\Program Files\\Vendor\\x y.dll\",Run", L"rundll32.exe",
-                        L"\"C:\\Program Files\\Vendor\\x y.dll\",Run", L"C:\\Program Files\\Vendor\\x y.dll"},
-        // Only the resolution removes the native prefix; the split sees it as part of the path.
-        CommandLineCase{L"\\??\\C:\\Windows\\System32\\drv.exe", L"\\??\\C:\\Windows\\System32\\drv.exe", L"",
-                        L"C:\\Windows\\System32\\drv.exe"},
-        CommandLineCase{L"C:\\Tools\\\\app.exe", L"C:\\Tools\\\\app.exe", L"", L"C:\\Tools\\app.exe"},
-        CommandLineCase{L"cmd /c start x", L"cmd", L"/c start x", L"cmd"},
-        CommandLineCase{L"C:\\My.Company\\app.exe", L"C:\\My.Com", L"pany\\app.exe", L"C:\\My.Com"},
-        CommandLineCase{L"\"C:\\Vendor\\app.exe", L"C:\\Vendor\\app.exe", L"", L"C:\\Vendor\\app.exe"}));
+    testing::Values(CommandLineCase{L"\"C:\\Program Files\\Vendor\\app.exe\" /min",
+                                    L"C:\\Program Files\\Vendor\\app.exe", L"/min",
+                                    L"C:\\Program Files\\Vendor\\app.exe"},
+                    CommandLineCase{L"C:\\Program Files\\Vendor\\app.exe /min", L"C:\\Program Files\\Vendor\\app.exe",
+                                    L"/min", L"C:\\Program Files\\Vendor\\app.exe"},
+                    CommandLineCase{L"%ProgramFiles%\\Vendor\\tray.exe --hidden", L"%ProgramFiles%\\Vendor\\tray.exe",
+                                    L"--hidden", L"C:\\Program Files\\Vendor\\tray.exe"},
+                    CommandLineCase{L"%windir%\\system32\\agent.exe", L"%windir%\\system32\\agent.exe", L"",
+                                    L"C:\\Windows\\system32\\agent.exe"},
+                    CommandLineCase{L"%AppData%\\Vendor\\sync.cmd", L"%AppData%\\Vendor\\sync.cmd", L"",
+                                    L"C:\\Users\\u\\AppData\\Roaming\\Vendor\\sync.cmd"},
+                    CommandLineCase{L"C:\\Windows\\system32\\rundll32.exe C:\\Windows\\System32\\sample.dll,Start 1",
+                                    L"C:\\Windows\\system32\\rundll32.exe",
+                                    L"C:\\Windows\\System32\\sample.dll,Start 1", L"C:\\Windows\\System32\\sample.dll"},
+                    CommandLineCase{L"rundll32.exe \"C:\\Program Files\\Vendor\\x y.dll\",Run", L"rundll32.exe",
+                                    L"\"C:\\Program Files\\Vendor\\x y.dll\",Run",
+                                    L"C:\\Program Files\\Vendor\\x y.dll"},
+                    // Only the resolution removes the native prefix; the split sees it as part of the path.
+                    CommandLineCase{L"\\??\\C:\\Windows\\System32\\drv.exe", L"\\??\\C:\\Windows\\System32\\drv.exe",
+                                    L"", L"C:\\Windows\\System32\\drv.exe"},
+                    CommandLineCase{L"C:\\Tools\\\\app.exe", L"C:\\Tools\\\\app.exe", L"", L"C:\\Tools\\app.exe"},
+                    CommandLineCase{L"cmd /c start x", L"cmd", L"/c start x", L"cmd"},
+                    CommandLineCase{L"C:\\My.Company\\app.exe", L"C:\\My.Com", L"pany\\app.exe", L"C:\\My.Com"},
+                    CommandLineCase{L"\"C:\\Vendor\\app.exe", L"C:\\Vendor\\app.exe", L"", L"C:\\Vendor\\app.exe"}));
 
 INSTANTIATE_TEST_SUITE_P(
     EdgeCases, CommandLineExamples,
@@ -125,16 +124,16 @@ std::vector<std::pair<std::wstring, std::wstring>> Pairs(const PlaceholderMap& m
 TEST(BuildFolderPlaceholders, OnX64TheNativeFoldersComeFromTheirX86Twins) {
   const auto folders = Folders(true);
   const PlaceholderMap map = BuildFolderPlaceholders(true, [&](int csidl) { return folders.at(csidl); });
-  EXPECT_THAT(Pairs(map), testing::ElementsAre(
-                              testing::Pair(L"%ProgramData%", L"C:\\ProgramData"),
-                              testing::Pair(L"%SystemRoot%", L"C:\\Windows"),
-                              testing::Pair(L"%Public%", L"C:\\Users\\Public\\Documents"),
-                              testing::Pair(L"%AppData%", L"C:\\Users\\u\\AppData\\Roaming"),
-                              testing::Pair(L"%WinDir%", L"C:\\Windows"),
-                              testing::Pair(L"%CommonProgramFiles(x86)%", L"C:\\Program Files (x86)\\Common Files"),
-                              testing::Pair(L"%CommonProgramFiles%", L"C:\\Program Files\\Common Files"),
-                              testing::Pair(L"%ProgramFiles(x86)%", L"C:\\Program Files (x86)"),
-                              testing::Pair(L"%ProgramFiles%", L"C:\\Program Files")));
+  EXPECT_THAT(
+      Pairs(map),
+      testing::ElementsAre(
+          testing::Pair(L"%ProgramData%", L"C:\\ProgramData"), testing::Pair(L"%SystemRoot%", L"C:\\Windows"),
+          testing::Pair(L"%Public%", L"C:\\Users\\Public\\Documents"),
+          testing::Pair(L"%AppData%", L"C:\\Users\\u\\AppData\\Roaming"), testing::Pair(L"%WinDir%", L"C:\\Windows"),
+          testing::Pair(L"%CommonProgramFiles(x86)%", L"C:\\Program Files (x86)\\Common Files"),
+          testing::Pair(L"%CommonProgramFiles%", L"C:\\Program Files\\Common Files"),
+          testing::Pair(L"%ProgramFiles(x86)%", L"C:\\Program Files (x86)"),
+          testing::Pair(L"%ProgramFiles%", L"C:\\Program Files")));
 }
 
 TEST(BuildFolderPlaceholders, ElsewhereThe86PlaceholdersNameTheSameFolders) {

@@ -118,33 +118,33 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     NameMode, MatchesListCases,
-    testing::Values(
-        MatchCase{{L"Spooler"}, L"Spooler", kName, true}, MatchCase{{L"Spooler"}, L"SPOOLER", kName, true},
-        MatchCase{{L"Spooler"}, L"spoolerHelper", kName, true}, MatchCase{{L"Spooler"}, L"Spoole", kName, false},
-        MatchCase{{L"Spooler"}, L"PrintSpooler", kName, false},
-        MatchCase{{L"cbdhsvc_"}, L"cbdhsvc_4f2a1", kName, true}, MatchCase{{L"cbdhsvc_"}, L"cbdhsvc", kName, false},
-        // "*" is an ordinary character here.
-        MatchCase{{L"App*"}, L"App*Helper", kName, true}, MatchCase{{L"App*"}, L"AppHelper", kName, false},
-        MatchCase{{L"*"}, L"Spooler", kName, false},
-        // Name prefixes compare under the user's locale, so other letters fold too.
-        MatchCase{{L"\u00C4rger"}, L"\u00E4RGERLICH", kName, true},
-        MatchCase{{L"%ProgramFiles%\\Vendor"}, L"c:\\program files\\vendor\\x", kName, true},
-        MatchCase{{L"Spooler"}, L"", kName, false}));
+    testing::Values(MatchCase{{L"Spooler"}, L"Spooler", kName, true}, MatchCase{{L"Spooler"}, L"SPOOLER", kName, true},
+                    MatchCase{{L"Spooler"}, L"spoolerHelper", kName, true},
+                    MatchCase{{L"Spooler"}, L"Spoole", kName, false},
+                    MatchCase{{L"Spooler"}, L"PrintSpooler", kName, false},
+                    MatchCase{{L"cbdhsvc_"}, L"cbdhsvc_4f2a1", kName, true},
+                    MatchCase{{L"cbdhsvc_"}, L"cbdhsvc", kName, false},
+                    // "*" is an ordinary character here.
+                    MatchCase{{L"App*"}, L"App*Helper", kName, true}, MatchCase{{L"App*"}, L"AppHelper", kName, false},
+                    MatchCase{{L"*"}, L"Spooler", kName, false},
+                    // Name prefixes compare under the user's locale, so other letters fold too.
+                    MatchCase{{L"\u00C4rger"}, L"\u00E4RGERLICH", kName, true},
+                    MatchCase{{L"%ProgramFiles%\\Vendor"}, L"c:\\program files\\vendor\\x", kName, true},
+                    MatchCase{{L"Spooler"}, L"", kName, false}));
 
 INSTANTIATE_TEST_SUITE_P(
     BlanksAndComments, MatchesListCases,
-    testing::Values(
-        MatchCase{{L" \tSpooler \r"}, L"Spooler", kName, true},
-        MatchCase{{L" WmiPrvSE.exe* "}, L"C:\\WmiPrvSE.exe", kFile, true},
-        MatchCase{{L"//Spooler"}, L"//Spooler", kName, false}, MatchCase{{L"  //Spooler"}, L"//Spooler", kName, false},
-        MatchCase{{L"//*"}, L"C:\\", kFile, false}, MatchCase{{L"//"}, L"C://x", kFile, false},
-        MatchCase{{L"/Spooler"}, L"/Spooler", kName, true},
-        // Empty and blank patterns never match, not even an empty candidate.
-        MatchCase{{L""}, L"", kName, false}, MatchCase{{L"   "}, L"   ", kFile, false},
-        MatchCase{{}, L"Spooler", kName, false}, MatchCase{{}, L"C:\\", kFile, false},
-        // One matching pattern among others is enough, wherever it sorts.
-        MatchCase{{L"", L"//note", L"Alpha", L"Zulu", L"Mike"}, L"mike2", kName, true},
-        MatchCase{{L"", L"//note", L"Alpha", L"Zulu", L"Mike"}, L"Oscar", kName, false}));
+    testing::Values(MatchCase{{L" \tSpooler \r"}, L"Spooler", kName, true},
+                    MatchCase{{L" WmiPrvSE.exe* "}, L"C:\\WmiPrvSE.exe", kFile, true},
+                    MatchCase{{L"//Spooler"}, L"//Spooler", kName, false},
+                    MatchCase{{L"  //Spooler"}, L"//Spooler", kName, false}, MatchCase{{L"//*"}, L"C:\\", kFile, false},
+                    MatchCase{{L"//"}, L"C://x", kFile, false}, MatchCase{{L"/Spooler"}, L"/Spooler", kName, true},
+                    // Empty and blank patterns never match, not even an empty candidate.
+                    MatchCase{{L""}, L"", kName, false}, MatchCase{{L"   "}, L"   ", kFile, false},
+                    MatchCase{{}, L"Spooler", kName, false}, MatchCase{{}, L"C:\\", kFile, false},
+                    // One matching pattern among others is enough, wherever it sorts.
+                    MatchCase{{L"", L"//note", L"Alpha", L"Zulu", L"Mike"}, L"mike2", kName, true},
+                    MatchCase{{L"", L"//note", L"Alpha", L"Zulu", L"Mike"}, L"Oscar", kName, false}));
 
 TEST(MatchesList, UsesTheProgramsPlaceholders) {
   InitFolderPlaceholders();
@@ -167,9 +167,14 @@ TEST(MergeJsonArray, AddsEachElementAsText) {
 
 TEST(MergeJsonArray, IgnoresWhatIsNotAnArrayUnderTheKey) {
   const char* replies[] = {
-      R"({"name_black": ["x"]})", R"({"name_white": "Spooler"})", R"({"name_white": {"0": "Spooler"}})",
-      R"({"name_white": null})",  R"({"NAME_WHITE": ["x"]})",     R"([["x"]])",
-      R"("name_white")",          R"({})",
+      R"({"name_black": ["x"]})",
+      R"({"name_white": "Spooler"})",
+      R"({"name_white": {"0": "Spooler"}})",
+      R"({"name_white": null})",
+      R"({"NAME_WHITE": ["x"]})",
+      R"([["x"]])",
+      R"("name_white")",
+      R"({})",
   };
   for (const char* text : replies) {
     NameList list = ListOf({L"kept"});
@@ -211,28 +216,28 @@ TEST(BuiltInLists, NameWhiteHoldsTheToolsAnEmptyLineAndTheSystemNames) {
   EXPECT_NE(std::find(lines.begin(), lines.begin() + 10, "Quorvane"), lines.begin() + 10);
   EXPECT_EQ(lines[10], "");
   const std::vector<std::string> systemNames(lines.begin() + 11, lines.end());
-  EXPECT_THAT(systemNames,
-              ElementsAre("AudioEndpointBuilder", "Audiosrv", "BFE", "BrokerInfrastructure", "CDPSvc",
-                          "CoreMessagingRegistrar", "CreateExplorerShellUnelevatedTask", "CryptSvc", "DcomLaunch",
-                          "DeviceAssociationService", "Dhcp", "DiagTrack", "DispBrokerDesktopSvc", "Dnscache",
-                          "DoSvc", "DPS", "DusmSvc", "edgeupdate", "EventLog", "EventSystem", "FontCache", "gpsvc",
-                          "iphlpsvc", "LanmanServer", "LanmanWorkstation", "LSM", "MapsBroker", "mpssvc", "nsi",
-                          "NVDisplay.ContainerLocalSystem", "PcaSvc", "Power", "ProfSvc", "RpcEptMapper", "RpcSs",
-                          "SamSs", "Schedule", "SENS", "ShellHWDetection", "Spooler", "sppsvc", "StateRepository",
-                          "StiSvc", "StorSvc", "SysMain", "SystemEventsBroker", "TextInputManagementService",
-                          "Themes", "TrkWks", "UserManager", "UsoSvc", "Wcmsvc", "Winmgmt", "WlanSvc", "WpnService",
-                          "wscsvc", "WSearch", "cbdhsvc_", "CDPUserSvc_", "OneSyncSvc_", "webthreatdefusersvc_",
-                          "WpnUserService_", "vmms", "BluetoothMouseThemeNotificationService", "IpOverUsbSvc",
-                          "MDCoreSvc", "NlaSvc", "RasMan", "SgrmBroker", "WbioSrvc", "WinDefend", "WslInstaller",
-                          "WSLService"));
+  EXPECT_THAT(
+      systemNames,
+      ElementsAre("AudioEndpointBuilder", "Audiosrv", "BFE", "BrokerInfrastructure", "CDPSvc", "CoreMessagingRegistrar",
+                  "CreateExplorerShellUnelevatedTask", "CryptSvc", "DcomLaunch", "DeviceAssociationService", "Dhcp",
+                  "DiagTrack", "DispBrokerDesktopSvc", "Dnscache", "DoSvc", "DPS", "DusmSvc", "edgeupdate", "EventLog",
+                  "EventSystem", "FontCache", "gpsvc", "iphlpsvc", "LanmanServer", "LanmanWorkstation", "LSM",
+                  "MapsBroker", "mpssvc", "nsi", "NVDisplay.ContainerLocalSystem", "PcaSvc", "Power", "ProfSvc",
+                  "RpcEptMapper", "RpcSs", "SamSs", "Schedule", "SENS", "ShellHWDetection", "Spooler", "sppsvc",
+                  "StateRepository", "StiSvc", "StorSvc", "SysMain", "SystemEventsBroker", "TextInputManagementService",
+                  "Themes", "TrkWks", "UserManager", "UsoSvc", "Wcmsvc", "Winmgmt", "WlanSvc", "WpnService", "wscsvc",
+                  "WSearch", "cbdhsvc_", "CDPUserSvc_", "OneSyncSvc_", "webthreatdefusersvc_", "WpnUserService_",
+                  "vmms", "BluetoothMouseThemeNotificationService", "IpOverUsbSvc", "MDCoreSvc", "NlaSvc", "RasMan",
+                  "SgrmBroker", "WbioSrvc", "WinDefend", "WslInstaller", "WSLService"));
 }
 
 TEST(BuiltInLists, NameBlackHoldsTheGivenPlugInsAmongItsLines) {
   const std::vector<std::string> lines = BuiltInListLines(L"NAME_BLACK");
   EXPECT_EQ(lines.size(), 37u);
-  for (const char* given : {"AhnLab Safe Transaction", "nProtect Online Security", "TouchEn nxKey with E2E for 32bit",
-                            "MagicLine4NP", "Veraport(\xEB\xB3\xB4\xEC\x95\x88\xEB\xAA\xA8\xEB\x93\x88 \xEA\xB4\x80\xEB\xA6\xAC "
-                            "\xED\x94\x84\xEB\xA1\x9C\xEA\xB7\xB8\xEB\x9E\xA8) G3"}) {
+  for (const char* given :
+       {"AhnLab Safe Transaction", "nProtect Online Security", "TouchEn nxKey with E2E for 32bit", "MagicLine4NP",
+        "Veraport(\xEB\xB3\xB4\xEC\x95\x88\xEB\xAA\xA8\xEB\x93\x88 \xEA\xB4\x80\xEB\xA6\xAC "
+        "\xED\x94\x84\xEB\xA1\x9C\xEA\xB7\xB8\xEB\x9E\xA8) G3"}) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), given), lines.end()) << given;
   }
 }

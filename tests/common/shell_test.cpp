@@ -13,18 +13,16 @@
 namespace quorvane {
 namespace {
 
-
 TEST(GetSpecialFolderPath, GivesTheFolderWithoutATrailingBackslash) {
-  EXPECT_EQ(GetSpecialFolderPath(CSIDL_COMMON_STARTUP), L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp");
+  EXPECT_EQ(GetSpecialFolderPath(CSIDL_COMMON_STARTUP),
+            L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp");
   // The root of a drive keeps no backslash either.
   const std::wstring windows = GetSpecialFolderPath(CSIDL_WINDOWS);
   ASSERT_FALSE(windows.empty());
   EXPECT_NE(windows.back(), L'\\');
 }
 
-TEST(GetSpecialFolderPath, GivesTheEmptyTextForAnUnknownFolder) {
-  EXPECT_EQ(GetSpecialFolderPath(0x7F), L"");
-}
+TEST(GetSpecialFolderPath, GivesTheEmptyTextForAnUnknownFolder) { EXPECT_EQ(GetSpecialFolderPath(0x7F), L""); }
 
 TEST(FolderPlaceholders, HoldsTheNineRowsOfThisSystemInOrder) {
   InitFolderPlaceholders();
@@ -34,7 +32,8 @@ TEST(FolderPlaceholders, HoldsTheNineRowsOfThisSystemInOrder) {
                                           L"%CommonProgramFiles(x86)%", L"%CommonProgramFiles%", L"%ProgramFiles(x86)%",
                                           L"%ProgramFiles%"));
   // The test prefix is an x64 system: the native and the 32-bit folders differ.
-  EXPECT_EQ(ResolveTarget(L"%ProgramFiles%\\Vendor\\a.exe"), GetSpecialFolderPath(CSIDL_PROGRAM_FILES) + L"\\Vendor\\a.exe");
+  EXPECT_EQ(ResolveTarget(L"%ProgramFiles%\\Vendor\\a.exe"),
+            GetSpecialFolderPath(CSIDL_PROGRAM_FILES) + L"\\Vendor\\a.exe");
   EXPECT_EQ(ExpandPlaceholder(L"%ProgramFiles(x86)%\\a"), GetSpecialFolderPath(CSIDL_PROGRAM_FILESX86) + L"\\a");
   EXPECT_EQ(ExpandPlaceholder(L"%windir%\\a"), GetSpecialFolderPath(CSIDL_WINDOWS) + L"\\a");
   EXPECT_EQ(ExpandPlaceholder(L"%Public%\\a"), GetSpecialFolderPath(CSIDL_COMMON_DOCUMENTS) + L"\\a");

@@ -72,8 +72,8 @@ std::string FixedFileInfo() {
 
 struct StringValue {
   std::wstring name;
-  std::wstring text;      // written with its NUL, and whatever follows it
-  std::size_t length;     // the length that the resource states, in characters
+  std::wstring text;   // written with its NUL, and whatever follows it
+  std::size_t length;  // the length that the resource states, in characters
 };
 
 // The translation table's bytes are written whole, its stated length may be less.
@@ -94,11 +94,13 @@ std::string VersionResource(const std::string& translationTable, std::size_t sta
 class WrittenVersion {
  public:
   explicit WrittenVersion(const std::string& resource) : path_(folder_.File(L"written.exe")) {
-    if (!CopyFileW(Fixture(L"plain").c_str(), path_.c_str(), FALSE)) throw std::runtime_error("cannot copy the fixture");
+    if (!CopyFileW(Fixture(L"plain").c_str(), path_.c_str(), FALSE))
+      throw std::runtime_error("cannot copy the fixture");
     const HANDLE update = BeginUpdateResourceW(path_.c_str(), FALSE);
     std::string data = resource;
-    if (!update || !UpdateResourceW(update, RT_VERSION, MAKEINTRESOURCEW(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                    data.data(), static_cast<DWORD>(data.size())) ||
+    if (!update ||
+        !UpdateResourceW(update, RT_VERSION, MAKEINTRESOURCEW(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                         data.data(), static_cast<DWORD>(data.size())) ||
         !EndUpdateResourceW(update, FALSE)) {
       throw std::runtime_error("cannot write the version resource");
     }
@@ -117,7 +119,8 @@ const std::string kEnglishUnicode("\x09\x04\xB0\x04", 4);
 TEST(GetVersionStrings, AddsThePairsOfTheNamesThatTheFileHolds) {
   VersionValues values;
   EXPECT_EQ(GetVersionStrings(Fixture(L"one_translation"), {L"ProductName", L"Missing", L"CompanyName"}, values), 2);
-  EXPECT_THAT(values, ElementsAre(Pair(L"CompanyName", L"Fixture Company"), Pair(L"ProductName", L"Fixture One Product")));
+  EXPECT_THAT(values,
+              ElementsAre(Pair(L"CompanyName", L"Fixture Company"), Pair(L"ProductName", L"Fixture One Product")));
 }
 
 TEST(GetVersionStrings, CountsThePairsThatTheMapHeldBefore) {
@@ -168,8 +171,8 @@ TEST(GetVersionStrings, ATranslationTableShorterThanOneTranslationGivesNothing) 
 
 TEST(GetVersionStrings, ReadsATextNoFurtherThanItsStatedLength) {
   // Three characters stated, with no NUL among them: what follows is not part of the value.
-  const WrittenVersion written(
-      VersionResource(kEnglishUnicode, 4, {{L"ProductName", L"AbcDEF", 3}, {L"Comments", std::wstring(L"A\0bc", 4), 5}}));
+  const WrittenVersion written(VersionResource(
+      kEnglishUnicode, 4, {{L"ProductName", L"AbcDEF", 3}, {L"Comments", std::wstring(L"A\0bc", 4), 5}}));
   VersionValues values;
   EXPECT_EQ(GetVersionStrings(written.Path(), {L"ProductName", L"Comments"}, values), 2);
   EXPECT_THAT(values, ElementsAre(Pair(L"Comments", L"A"), Pair(L"ProductName", L"Abc")));

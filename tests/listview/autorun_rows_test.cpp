@@ -19,8 +19,8 @@ using testing::ElementsAre;
 using testing::Field;
 using testing::IsEmpty;
 
-TAutorunInfo Entry(const std::wstring& from, const std::wstring& caption, const std::wstring& target, bool enabled = true,
-                   const std::wstring& fileName = L"") {
+TAutorunInfo Entry(const std::wstring& from, const std::wstring& caption, const std::wstring& target,
+                   bool enabled = true, const std::wstring& fileName = L"") {
   TAutorunInfo entry;
   entry.From = from;
   entry.Caption = caption;
@@ -34,7 +34,8 @@ TAutorunInfo Entry(const std::wstring& from, const std::wstring& caption, const 
 const std::wstring kRun = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 const std::wstring kStartup = L"C:\\Users\\u\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup\\";
 
-testing::Matcher<const TAutorunItem&> Row(const std::wstring& fileName, const std::wstring& from, int icon, bool enabled) {
+testing::Matcher<const TAutorunItem&> Row(const std::wstring& fileName, const std::wstring& from, int icon,
+                                          bool enabled) {
   return AllOf(Field("FileName", &TAutorunItem::FileName, fileName), Field("From", &TAutorunItem::From, from),
                Field("Icon", &TAutorunItem::Icon, icon), Field("Enabled", &TAutorunItem::Enabled, enabled));
 }
@@ -54,7 +55,9 @@ std::vector<std::wstring> NamesOf(const AutorunRows& rows) {
 // Files by name: their product names and icons; any other file has neither.
 class FilesStandIn {
  public:
-  void Add(const std::wstring& fileName, const std::wstring& productName, int icon) { files_[fileName] = {productName, icon}; }
+  void Add(const std::wstring& fileName, const std::wstring& productName, int icon) {
+    files_[fileName] = {productName, icon};
+  }
   LookUpFile Function() {
     return [this](const std::wstring& fileName) {
       asked.push_back(fileName);
@@ -94,10 +97,10 @@ TEST_F(MergeTest, NewEntriesGetRowsInCatalogueOrderWithTheirFilesNameAndIcon) {
         Entry(L"SCHE", L"Backup", L"\\Backup", true, L"C:\\never\\asked.exe"),
         Entry(L"SERV", L"Windows Search", L"WSearch", true, L"C:\\Windows\\searchindexer.exe")});
 
-  EXPECT_THAT(RowsOf(rows_), ElementsAre(Row(L"Tool Professional", L"FILE", 7, true), Row(L"Agent", L"HKCU", 8, true),
-                                         Row(L"Gone", L"HKLM", kBlankDocumentImage, true),
-                                         Row(L"Backup", L"SCHE", kClockImage, true),
-                                         Row(L"Windows Search", L"SERV", kGearImage, true)));
+  EXPECT_THAT(RowsOf(rows_),
+              ElementsAre(Row(L"Tool Professional", L"FILE", 7, true), Row(L"Agent", L"HKCU", 8, true),
+                          Row(L"Gone", L"HKLM", kBlankDocumentImage, true), Row(L"Backup", L"SCHE", kClockImage, true),
+                          Row(L"Windows Search", L"SERV", kGearImage, true)));
   EXPECT_EQ(rows_[0].Target, kStartup + L"tool.lnk");
   EXPECT_EQ(rows_[4].Target, L"WSearch");
   // Tasks and services never have their files asked.
@@ -113,29 +116,32 @@ TEST_F(MergeTest, RowsKeepTheirPlaceAndTakeOnlyTheStateOfTheirEntry) {
   Load({Entry(L"FILE", L"new", kStartup + L"new.lnk"), Entry(L"SERV", L"Renamed B", L"B", false),
         Entry(L"HKCU", L"A renamed", L"HKCU" + kRun + L"A", false, L"C:\\other.exe")});
 
-  EXPECT_THAT(RowsOf(rows_), ElementsAre(Row(L"Product A", L"HKCU", 5, false), Row(L"Service B", L"SERV", kGearImage, false),
-                                         Row(L"new", L"FILE", kBlankDocumentImage, true)));
+  EXPECT_THAT(RowsOf(rows_),
+              ElementsAre(Row(L"Product A", L"HKCU", 5, false), Row(L"Service B", L"SERV", kGearImage, false),
+                          Row(L"new", L"FILE", kBlankDocumentImage, true)));
   // Only the new entry's file was asked for (it names none).
   EXPECT_THAT(files_.asked, ElementsAre(L""));
 }
 
 TEST_F(MergeTest, EntriesWithoutCaptionOrSwitchedOffGetNoRowUnlessShownAnyway) {
-  const AutorunList catalogue = {Entry(L"HKCU", L"", L"HKCU" + kRun), Entry(L"HKCU", L"Off", L"HKCU" + kRun + L"Off", false),
-                                 Entry(L"SERV", L"On", L"On")};
+  const AutorunList catalogue = {Entry(L"HKCU", L"", L"HKCU" + kRun),
+                                 Entry(L"HKCU", L"Off", L"HKCU" + kRun + L"Off", false), Entry(L"SERV", L"On", L"On")};
   Load(catalogue);
   EXPECT_THAT(NamesOf(rows_), ElementsAre(L"On"));
 
   rows_.Clear();
   filters_.showSwitchedOff = true;
   Load(catalogue);
-  EXPECT_THAT(RowsOf(rows_), ElementsAre(Row(L"Off", L"HKCU", kBlankDocumentImage, false), Row(L"On", L"SERV", kGearImage, true)));
+  EXPECT_THAT(RowsOf(rows_),
+              ElementsAre(Row(L"Off", L"HKCU", kBlankDocumentImage, false), Row(L"On", L"SERV", kGearImage, true)));
 }
 
 TEST_F(MergeTest, ARowStaysWhenItsEntryIsSwitchedOffUntilTheRowsAreRebuilt) {
   Load({Entry(L"SERV", L"One", L"one"), Entry(L"SERV", L"Two", L"two")});
   const AutorunList switchedOff = {Entry(L"SERV", L"One", L"one", false), Entry(L"SERV", L"Two", L"two")};
   Load(switchedOff);
-  EXPECT_THAT(RowsOf(rows_), ElementsAre(Row(L"One", L"SERV", kGearImage, false), Row(L"Two", L"SERV", kGearImage, true)));
+  EXPECT_THAT(RowsOf(rows_),
+              ElementsAre(Row(L"One", L"SERV", kGearImage, false), Row(L"Two", L"SERV", kGearImage, true)));
   rows_.Clear();
   Load(switchedOff);
   EXPECT_THAT(NamesOf(rows_), ElementsAre(L"Two"));
@@ -165,10 +171,12 @@ INSTANTIATE_TEST_SUITE_P(
         // A registry entry: its value's name, as a name prefix.
         FilterCase{"RegistryValueName", Entry(L"HKCU", L"Updater", L"HKCU" + kRun + L"Updater"), L"", L"updat", true},
         FilterCase{"RegistryNotItsPath", Entry(L"HKCU", L"Updater", L"HKCU" + kRun + L"Updater"), L"", L"HKCU", false},
-        FilterCase{"RegistryNotFileList", Entry(L"HKLM", L"Updater", L"HKLM" + kRun + L"Updater"), L"Updater*", L"", false},
+        FilterCase{"RegistryNotFileList", Entry(L"HKLM", L"Updater", L"HKLM" + kRun + L"Updater"), L"Updater*", L"",
+                   false},
         // A Startup-folder file: its path, in file mode.
         FilterCase{"StartupFileName", Entry(L"FILE", L"Tool", kStartup + L"Tool.lnk"), L"tool.LNK*", L"", true},
-        FilterCase{"StartupPathFragment", Entry(L"FILE", L"Tool", kStartup + L"Tool.lnk"), L"\\programs\\startup\\", L"", true},
+        FilterCase{"StartupPathFragment", Entry(L"FILE", L"Tool", kStartup + L"Tool.lnk"), L"\\programs\\startup\\",
+                   L"", true},
         FilterCase{"StartupNotNameList", Entry(L"FILE", L"Tool", kStartup + L"Tool.lnk"), L"", L"Tool", false},
         FilterCase{"StartupLowerCaseTag", Entry(L"file", L"Tool", kStartup + L"Tool.lnk"), L"Tool.lnk*", L"", true},
         // A task: its name, the part of its path after the backslash.
@@ -187,7 +195,8 @@ TEST_F(MergeTest, AMissingNameListHidesNothing) {
 }
 
 TEST_F(MergeTest, OfTwoEntriesOfOneTargetAndSourceTheFirstGetsTheRowAndTheLastSetsItsState) {
-  Load({Entry(L"HKCU", L"First", L"HKCU" + kRun + L"Same"), Entry(L"hkcu", L"Second", L"HKCU" + kRun + L"SAME", false)});
+  Load(
+      {Entry(L"HKCU", L"First", L"HKCU" + kRun + L"Same"), Entry(L"hkcu", L"Second", L"HKCU" + kRun + L"SAME", false)});
   EXPECT_THAT(RowsOf(rows_), ElementsAre(Row(L"First", L"HKCU", kBlankDocumentImage, false)));
 }
 
@@ -235,9 +244,9 @@ TEST(AutorunRows, FindRowGivesTheFirstMatchingRowInListOrderAlsoAfterDeletions) 
 TEST_F(MergeTest, TheSavedListHoldsTheWholeCatalogueInItsOrderWhateverTheRows) {
   nameWhite_.Add(L"Hidden");
   Load({Entry(L"SERV", L"Late", L"late")});
-  const AutorunList catalogue = {Entry(L"HKCU", L"Hidden", L"HKCU" + kRun + L"Hidden"), Entry(L"HKCU", L"", L"HKCU" + kRun),
-                                 Entry(L"SERV", L"Off", L"off", false), Entry(L"SERV", L"A|B", L"ab"),
-                                 Entry(L"SERV", L"Late", L"late")};
+  const AutorunList catalogue = {Entry(L"HKCU", L"Hidden", L"HKCU" + kRun + L"Hidden"),
+                                 Entry(L"HKCU", L"", L"HKCU" + kRun), Entry(L"SERV", L"Off", L"off", false),
+                                 Entry(L"SERV", L"A|B", L"ab"), Entry(L"SERV", L"Late", L"late")};
   Load(catalogue);
   ASSERT_THAT(NamesOf(rows_), ElementsAre(L"Late", L"A|B"));
 

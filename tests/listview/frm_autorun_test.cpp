@@ -316,7 +316,8 @@ class FrmAutorunTest : public testing::Test {
     test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"", fixtures + L"fixture_plain.exe");
     test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"HiddenTool", fixtures + L"fixture_plain.exe");
     test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"MissingFile", L"C:\\Nowhere\\missing.exe");
-    test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"NoProduct", L"\"" + fixtures + L"fixture_no_product.exe\" --tray");
+    test::SetStringValue(HKEY_CURRENT_USER, kRunKey, L"NoProduct",
+                         L"\"" + fixtures + L"fixture_no_product.exe\" --tray");
     test::SetStringValue(HKEY_LOCAL_MACHINE, kRunKey, L"TwoTranslations", fixtures + L"fixture_two_translations.exe");
     test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedRun, L"TwoTranslations", {3, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8});
     scheduler_.SetTasks({{L"\\Nightly Backup", true, false}});
@@ -425,7 +426,8 @@ TEST_F(FrmAutorunTest, IsLaidOutAsDesignedWithItsTranslatedTexts) {
   ASSERT_EQ(frame_.DataIcon.Count(), 4u);
   for (std::size_t i = 0; i < 4; ++i) EXPECT_TRUE(ui::LoadIconFromIconFile(frame_.DataIcon.IconData(i), 16, 16)) << i;
   EXPECT_EQ(ImageList_GetImageCount(frame_.ListIcon.Handle()), 4);
-  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0)), frame_.ListIcon.Handle());
+  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0)),
+            frame_.ListIcon.Handle());
 }
 
 TEST_F(FrmAutorunTest, SaysThatItIsLoadingInItsMiddleUntilTheFirstLoadFillsIt) {
@@ -497,10 +499,10 @@ TEST_F(FrmAutorunTest, ShowsTheSeededEntriesWithTheirFilesNamesAndIcons) {
   Seed();
   frame_.LoadAutorun();
 
-  EXPECT_THAT(SeededRows(frame_.ListAutorun),
-              ElementsAre(Shown(L"Fixture One Product", L"FILE", Ge(4)),
-                          Shown(L"MissingFile", L"HKCU", kBlankDocumentImage), Shown(L"NoProduct", L"HKCU", Ge(4)),
-                          Shown(L"Nightly Backup", L"SCHE", kClockImage)));
+  EXPECT_THAT(
+      SeededRows(frame_.ListAutorun),
+      ElementsAre(Shown(L"Fixture One Product", L"FILE", Ge(4)), Shown(L"MissingFile", L"HKCU", kBlankDocumentImage),
+                  Shown(L"NoProduct", L"HKCU", Ge(4)), Shown(L"Nightly Backup", L"SCHE", kClockImage)));
   EXPECT_THAT(ShownRows(frame_.ListAutorun), Contains(Shown(service_.DisplayName(), L"SERV", kGearImage)));
   EXPECT_THAT(ShownNames(frame_.ListAutorun), Not(Contains(disabledService_.DisplayName())));
   // What the name list names stays hidden.
@@ -733,7 +735,8 @@ TEST_F(FrmAutorunTest, ThePopupMenuSavesTheWholeCatalogue) {
   EXPECT_TRUE(saveThroughMenu(saved).prompt.empty());
   const std::string bytes = test::ReadFileBytes(saved);
   EXPECT_EQ(bytes, FormatSavedList(frame_.ListAutoObj));
-  EXPECT_THAT(bytes, testing::HasSubstr("HKCU|HiddenTool|HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\HiddenTool\r\n"));
+  EXPECT_THAT(bytes, testing::HasSubstr(
+                         "HKCU|HiddenTool|HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\HiddenTool\r\n"));
   EXPECT_THAT(bytes, testing::HasSubstr("HKCU||HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\\r\n"));
   EXPECT_THAT(bytes, testing::HasSubstr("|TwoTranslations|"));
 

@@ -157,26 +157,24 @@ TEST_P(RegKeyValues, SetStoresTheTypeAndExactlyTheBytes) {
   EXPECT_EQ(type, GetParam().type);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Types, RegKeyValues,
-    testing::Values(ValueCase{"text", REG_SZ, TextBytes(std::wstring(L"C:\\x.exe /q\0", 12))},
-                    ValueCase{"empty text", REG_SZ, {}},
-                    ValueCase{"odd-sized text", REG_EXPAND_SZ, {'%', 0, 'X', 0, '%'}},
-                    ValueCase{"list", REG_MULTI_SZ, TextBytes(std::wstring(L"a\0bc\0\0", 6))},
-                    ValueCase{"dword", REG_DWORD, {0x78, 0x56, 0x34, 0x12}},
-                    ValueCase{"short dword", REG_DWORD, {0x01}},
-                    ValueCase{"qword", REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}},
-                    ValueCase{"binary", REG_BINARY, {0, 0xFF, 0, 0x80}},
-                    ValueCase{"empty binary", REG_BINARY, {}},
-                    ValueCase{"type of no name", 0x1234, {9}},
-                    ValueCase{"megabyte", REG_BINARY, Bytes(1 << 20, 0x5A)}));
+INSTANTIATE_TEST_SUITE_P(Types, RegKeyValues,
+                         testing::Values(ValueCase{"text", REG_SZ, TextBytes(std::wstring(L"C:\\x.exe /q\0", 12))},
+                                         ValueCase{"empty text", REG_SZ, {}},
+                                         ValueCase{"odd-sized text", REG_EXPAND_SZ, {'%', 0, 'X', 0, '%'}},
+                                         ValueCase{"list", REG_MULTI_SZ, TextBytes(std::wstring(L"a\0bc\0\0", 6))},
+                                         ValueCase{"dword", REG_DWORD, {0x78, 0x56, 0x34, 0x12}},
+                                         ValueCase{"short dword", REG_DWORD, {0x01}},
+                                         ValueCase{"qword", REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}},
+                                         ValueCase{"binary", REG_BINARY, {0, 0xFF, 0, 0x80}},
+                                         ValueCase{"empty binary", REG_BINARY, {}},
+                                         ValueCase{"type of no name", 0x1234, {9}},
+                                         ValueCase{"megabyte", REG_BINARY, Bytes(1 << 20, 0x5A)}));
 
 TEST_F(RegKeyTest, SetStringStoresTheTextWithItsNul) {
   const RegKey key = OpenScratch();
   EXPECT_EQ(key.SetString(L"", L"\uC0AC\uC6A9"), ERROR_SUCCESS);
   DWORD type = REG_NONE;
-  EXPECT_EQ(RawValueBytes(scratch_.Root(), scratch_.Path(), L"", &type),
-            TextBytes(std::wstring(L"\uC0AC\uC6A9\0", 3)));
+  EXPECT_EQ(RawValueBytes(scratch_.Root(), scratch_.Path(), L"", &type), TextBytes(std::wstring(L"\uC0AC\uC6A9\0", 3)));
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
 }
 
@@ -243,14 +241,13 @@ const Bytes kGrown(300, 0x11);
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, RegKeyRace,
-    testing::Values(
-        RaceCase{"unchanged", {}, false, ERROR_SUCCESS, REG_SZ, TextBytes(std::wstring(L"ab\0", 3))},
-        RaceCase{"grows once", {kGrown}, false, ERROR_SUCCESS, REG_BINARY, kGrown},
-        RaceCase{"grows twice", {Bytes(100, 1), kGrown}, false, ERROR_SUCCESS, REG_BINARY, kGrown},
-        RaceCase{"shrinks", {Bytes{1}}, false, ERROR_SUCCESS, REG_BINARY, Bytes{1}},
-        RaceCase{"empties", {Bytes{}}, false, ERROR_SUCCESS, REG_BINARY, Bytes{}},
-        RaceCase{"deleted", {std::nullopt}, false, ERROR_FILE_NOT_FOUND, REG_NONE, {}},
-        RaceCase{"keeps growing", {}, true, ERROR_MORE_DATA, REG_NONE, {}}));
+    testing::Values(RaceCase{"unchanged", {}, false, ERROR_SUCCESS, REG_SZ, TextBytes(std::wstring(L"ab\0", 3))},
+                    RaceCase{"grows once", {kGrown}, false, ERROR_SUCCESS, REG_BINARY, kGrown},
+                    RaceCase{"grows twice", {Bytes(100, 1), kGrown}, false, ERROR_SUCCESS, REG_BINARY, kGrown},
+                    RaceCase{"shrinks", {Bytes{1}}, false, ERROR_SUCCESS, REG_BINARY, Bytes{1}},
+                    RaceCase{"empties", {Bytes{}}, false, ERROR_SUCCESS, REG_BINARY, Bytes{}},
+                    RaceCase{"deleted", {std::nullopt}, false, ERROR_FILE_NOT_FOUND, REG_NONE, {}},
+                    RaceCase{"keeps growing", {}, true, ERROR_MORE_DATA, REG_NONE, {}}));
 
 // Set apart from the table: the value starts empty, so that the read after the size query has no
 // buffer, and its success must not pass for the data.

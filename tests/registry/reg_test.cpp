@@ -43,19 +43,19 @@ TEST_P(RegParse, SplitsRootKeyPathAndName) {
   EXPECT_EQ(name, c.name);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Examples, RegParse,
-    testing::Values(
-        ParseCase{L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", true, HKEY_LOCAL_MACHINE,
-                  L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Updater"},
-        ParseCase{L"HKEY_CURRENT_USER\\Software\\Vendor\\", true, HKEY_CURRENT_USER, L"Software\\Vendor", L""},
-        ParseCase{L"hkcu\\Run\\X", true, HKEY_CURRENT_USER, L"Run", L"X"},
-        ParseCase{L"HKLM\\Run", false, nullptr, L"", L""},
-        ParseCase{L"Other\\A\\B", true, nullptr, L"A", L"B"},
-        ParseCase{L"", false, nullptr, L"", L""},
-        ParseCase{L"HKLM\\\\X", true, HKEY_LOCAL_MACHINE, L"", L"X"},
-        ParseCase{L"HKU\\a\\\\b\\c", true, HKEY_USERS, L"a\\\\b", L"c"},
-        ParseCase{L" HKLM\\a\\b", true, nullptr, L"a", L"b"}));
+INSTANTIATE_TEST_SUITE_P(Examples, RegParse,
+                         testing::Values(ParseCase{L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater",
+                                                   true, HKEY_LOCAL_MACHINE,
+                                                   L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Updater"},
+                                         ParseCase{L"HKEY_CURRENT_USER\\Software\\Vendor\\", true, HKEY_CURRENT_USER,
+                                                   L"Software\\Vendor", L""},
+                                         ParseCase{L"hkcu\\Run\\X", true, HKEY_CURRENT_USER, L"Run", L"X"},
+                                         ParseCase{L"HKLM\\Run", false, nullptr, L"", L""},
+                                         ParseCase{L"Other\\A\\B", true, nullptr, L"A", L"B"},
+                                         ParseCase{L"", false, nullptr, L"", L""},
+                                         ParseCase{L"HKLM\\\\X", true, HKEY_LOCAL_MACHINE, L"", L"X"},
+                                         ParseCase{L"HKU\\a\\\\b\\c", true, HKEY_USERS, L"a\\\\b", L"c"},
+                                         ParseCase{L" HKLM\\a\\b", true, nullptr, L"a", L"b"}));
 
 TEST(RootKeyToName, GivesShortNamesOnlyForTheFourUsualRoots) {
   EXPECT_EQ(RootKeyToName(HKEY_LOCAL_MACHINE, true), L"HKLM");

@@ -84,7 +84,8 @@ struct SeenDialog {
   std::vector<SeenControl> Find(const wchar_t* className, const wchar_t* text = nullptr) const {
     std::vector<SeenControl> found;
     for (const SeenControl& control : controls) {
-      if (EqualsIgnoreAsciiCase(control.className, className) && (!text || control.text == text)) found.push_back(control);
+      if (EqualsIgnoreAsciiCase(control.className, className) && (!text || control.text == text))
+        found.push_back(control);
     }
     return found;
   }

@@ -102,7 +102,8 @@ std::string ReasonPhrase(int status) {
 void SendAll(SOCKET connection, const std::string& bytes) {
   std::size_t sent = 0;
   while (sent < bytes.size()) {
-    const int count = send(connection, bytes.data() + sent, static_cast<int>(std::min<std::size_t>(bytes.size() - sent, 1 << 16)), 0);
+    const int count =
+        send(connection, bytes.data() + sent, static_cast<int>(std::min<std::size_t>(bytes.size() - sent, 1 << 16)), 0);
     if (count <= 0) return;
     sent += static_cast<std::size_t>(count);
   }

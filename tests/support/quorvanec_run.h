@@ -28,7 +28,7 @@ inline test::ProcessResult Quorvanec(const std::wstring& arguments) {
 // quorvanec enable|disable FROM TARGET, run as given: a program beside the test, or a copy that
 // Wine runs as another Windows version.
 inline test::ProcessResult Switch(const std::wstring& program, const std::wstring& command, const std::wstring& from,
-                           const std::wstring& target) {
+                                  const std::wstring& target) {
   return test::RunProcess(test::QuotedArgument(program) + L" " + command + L" " + test::QuotedArgument(from) + L" " +
                           test::QuotedArgument(target));
 }
@@ -121,7 +121,6 @@ inline std::string FixedFileVersion(const std::wstring& path) {
 }
 
 class QuorvanecTest : public test::AutorunLocationsTest {
-
  protected:
   // A known set of entries, one of each kind of place; values are added in name order, so that
   // any registry lists them in the same order.
@@ -129,7 +128,8 @@ class QuorvanecTest : public test::AutorunLocationsTest {
     test::WriteFileBytes(common_ + L"\\Shared Tool.lnk", "x");
     test::WriteFileBytes(user_ + L"\\\uB3C4\uAD6C.exe", "x");
     test::SetBinaryValue(HKEY_CURRENT_USER, kApprovedFolder, L"\uB3C4\uAD6C.exe", kSwitchedOff);
-    test::SetStringValue(HKEY_LOCAL_MACHINE, kRunKey, L"Agent", L"\"%ProgramFiles%\\Vendor\\agent.exe\" /tray", REG_EXPAND_SZ);
+    test::SetStringValue(HKEY_LOCAL_MACHINE, kRunKey, L"Agent", L"\"%ProgramFiles%\\Vendor\\agent.exe\" /tray",
+                         REG_EXPAND_SZ);
     test::SetStringValue(HKEY_LOCAL_MACHINE, kRunKey, L"Helper", L"rundll32.exe C:\\Vendor\\helper.dll,Start");
     test::SetBinaryValue(HKEY_LOCAL_MACHINE, kApprovedRun, L"Helper", kSwitchedOff);
     test::SetStringValue(HKEY_LOCAL_MACHINE, kRun32Key, L"Old", L"C:\\Old\\old.exe");

@@ -158,12 +158,13 @@ TempFolder::~TempFolder() {
 void SetRawValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
                  std::size_t size) {
   const RawKey handle = CreateOrOpenRawKey(root, key);
-  const LONG status = RegSetValueExW(handle.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                                     static_cast<DWORD>(size));
+  const LONG status =
+      RegSetValueExW(handle.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
   if (status != ERROR_SUCCESS) throw std::runtime_error("cannot set a registry value: " + ToUtf8(name));
 }
 
-void SetStringValue(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text, DWORD type) {
+void SetStringValue(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text,
+                    DWORD type) {
   SetRawValue(root, key, name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
@@ -183,7 +184,8 @@ bool RawValueExists(HKEY root, const std::wstring& key, const std::wstring& name
 std::vector<BYTE> RawValueBytes(HKEY root, const std::wstring& key, const std::wstring& name, DWORD* type) {
   const RawKey handle = OpenRawKey(root, key);
   DWORD size = 0;
-  if (!handle || RegQueryValueExW(handle.Get(), name.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS) return {};
+  if (!handle || RegQueryValueExW(handle.Get(), name.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS)
+    return {};
   std::vector<BYTE> bytes(size);
   RegQueryValueExW(handle.Get(), name.c_str(), nullptr, type, bytes.data(), &size);
   bytes.resize(size);
@@ -212,7 +214,8 @@ void DeleteAllValues(HKEY root, const std::wstring& key) {
   std::vector<wchar_t> name(32768);
   for (;;) {
     DWORD length = static_cast<DWORD>(name.size());
-    if (RegEnumValueW(handle.Get(), 0, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumValueW(handle.Get(), 0, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
     if (RegDeleteValueW(handle.Get(), std::wstring(name.data(), length).c_str()) != ERROR_SUCCESS) break;
   }
 }

@@ -74,8 +74,8 @@ std::vector<std::uint32_t> DrawnIcon(HICON icon, int size) {
 }
 
 COLORREF WindowImage::At(int x, int y) const {
-  const std::uint32_t pixel = pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                                     static_cast<std::size_t>(x)];
+  const std::uint32_t pixel =
+      pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
   return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
 }
 
@@ -107,10 +107,10 @@ ColourSeen FindPixels(const WindowImage& image, const RECT& area, Wanted wanted)
   for (int y = top; y < bottom; ++y) {
     for (int x = left; x < right; ++x) {
       if (!wanted(image.At(x, y))) continue;
-      seen.bounds = seen.count++ == 0 ? RECT{x, y, x + 1, y + 1}
-                                      : RECT{std::min(seen.bounds.left, LONG{x}), std::min(seen.bounds.top, LONG{y}),
-                                             std::max(seen.bounds.right, LONG{x + 1}),
-                                             std::max(seen.bounds.bottom, LONG{y + 1})};
+      seen.bounds = seen.count++ == 0
+                        ? RECT{x, y, x + 1, y + 1}
+                        : RECT{std::min(seen.bounds.left, LONG{x}), std::min(seen.bounds.top, LONG{y}),
+                               std::max(seen.bounds.right, LONG{x + 1}), std::max(seen.bounds.bottom, LONG{y + 1})};
     }
   }
   return seen;

@@ -27,7 +27,7 @@ TEST_F(UiTest, AnImageDrawsTheRenderingForItsDpiOnItsParentsBackground) {
   logo.SetBounds(3, 0, 112, 50);
   EXPECT_EQ(logo.ShownStep(), 96);
   EXPECT_EQ(test::DrawnPixel(logo, 8, 25), RGB(0x3D, 0x84, 0xDD));  // the mark's blue disc
-  EXPECT_EQ(test::DrawnPixel(logo, 1, 1), RGB(255, 255, 255));       // transparent: the background
+  EXPECT_EQ(test::DrawnPixel(logo, 1, 1), RGB(255, 255, 255));      // transparent: the background
 
   int clicks = 0;
   logo.OnClick = [&](Control&) { ++clicks; };

@@ -42,7 +42,9 @@ TEST_F(UiTest, ListCellsComeFromTheOwnerAndRowsTakeTheMeasuredHeight) {
   list.SetAlign(Align::Client);
   list.AddColumn(L"name", 100);
   list.AddColumn(L"source", 50);
-  list.OnGetText = [](std::size_t row, int column) { return L"r" + std::to_wstring(row) + L"c" + std::to_wstring(column); };
+  list.OnGetText = [](std::size_t row, int column) {
+    return L"r" + std::to_wstring(row) + L"c" + std::to_wstring(column);
+  };
   list.OnGetImageIndex = [](std::size_t row, int column) { return column == 0 ? static_cast<int>(row) : -1; };
   list.OnMeasureRow = [] { return 31; };
   ImageCollection& images = Component::Create<ImageCollection>(form);

@@ -25,8 +25,10 @@ class ProbeFamily : public ButtonStyleFamily {
     ButtonAttributes base;
     base.drawType = DrawType::Rect;
     base.borderWidth = 0;
-    for (auto [state, color] : {std::pair{&attributes.normal, kNormal}, {&attributes.pressed, kPressed},
-                                {&attributes.selected, kSelected}, {&attributes.hot, kHot},
+    for (auto [state, color] : {std::pair{&attributes.normal, kNormal},
+                                {&attributes.pressed, kPressed},
+                                {&attributes.selected, kSelected},
+                                {&attributes.hot, kHot},
                                 {&attributes.disabled, kDisabled}}) {
       *state = base;
       state->buttonColor = color;

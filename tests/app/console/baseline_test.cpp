@@ -91,8 +91,7 @@ std::string Utf16WithoutMark(const std::string& utf8) { return Utf16(utf8, false
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParseBadBaseline,
     testing::Values(
-        BadBaseline{"Empty", "", L"The baseline is empty"},
-        BadBaseline{"Blank", " \r\n", L"The baseline is empty"},
+        BadBaseline{"Empty", "", L"The baseline is empty"}, BadBaseline{"Blank", " \r\n", L"The baseline is empty"},
         BadBaseline{"Utf16WithoutMark", Utf16WithoutMark(kJson), L"NUL bytes"},
         BadBaseline{"Utf16Truncated", Utf16(kJson, false).substr(0, 9), L"truncated"},
         BadBaseline{"NotUtf8", "FILE|\xC0\xAF|C:\\a.lnk\r\n", L"not UTF-8"},

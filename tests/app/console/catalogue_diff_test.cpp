@@ -31,27 +31,24 @@ TAutorunInfo Entry(const std::wstring& from, const std::wstring& target, bool en
 }
 
 TEST(DiffCatalogue, FindsAddedRemovedSwitchedAndNewCommandsByTagInAnyCaseAndExactTarget) {
-  const AutorunList before = {Entry(L"HKCU", L"HKCU\\Run\\Same", true, L"same.exe"),
-                              Entry(L"HKCU", L"HKCU\\Run\\Off", true, L"off.exe"),
-                              Entry(L"HKLM", L"HKLM\\Run\\Gone", true, L"gone.exe"),
-                              Entry(L"HKLM", L"HKLM\\Run\\Both", false, L"old.exe"),
-                              Entry(L"SERV", L"svc", true, L"svc.exe")};
+  const AutorunList before = {
+      Entry(L"HKCU", L"HKCU\\Run\\Same", true, L"same.exe"), Entry(L"HKCU", L"HKCU\\Run\\Off", true, L"off.exe"),
+      Entry(L"HKLM", L"HKLM\\Run\\Gone", true, L"gone.exe"), Entry(L"HKLM", L"HKLM\\Run\\Both", false, L"old.exe"),
+      Entry(L"SERV", L"svc", true, L"svc.exe")};
   Baseline baseline = BaselineOf(before);
   baseline[0].from = L"hkcu";
-  const AutorunList now = {Entry(L"HKCU", L"HKCU\\Run\\Same", true, L"same.exe"),
-                           Entry(L"HKCU", L"HKCU\\Run\\New", true, L"new.exe"),
-                           Entry(L"HKCU", L"HKCU\\Run\\Off", false, L"off.exe"),
-                           Entry(L"HKLM", L"HKLM\\Run\\Both", true, L"new.exe"),
-                           Entry(L"SERV", L"SVC", true, L"svc.exe")};
+  const AutorunList now = {
+      Entry(L"HKCU", L"HKCU\\Run\\Same", true, L"same.exe"), Entry(L"HKCU", L"HKCU\\Run\\New", true, L"new.exe"),
+      Entry(L"HKCU", L"HKCU\\Run\\Off", false, L"off.exe"), Entry(L"HKLM", L"HKLM\\Run\\Both", true, L"new.exe"),
+      Entry(L"SERV", L"SVC", true, L"svc.exe")};
   const CatalogueDiff diff = DiffCatalogue(baseline, now);
-  EXPECT_EQ(FormatDiffTable(diff),
-              (L"Change                    Source  Caption  Target\r\n"
-                          L"added                     HKCU    New      HKCU\\Run\\New\r\n"
-                          L"added                     SERV    SVC      SVC\r\n"
-                          L"removed                   HKLM    Gone     HKLM\\Run\\Gone\r\n"
-                          L"removed                   SERV    svc      svc\r\n"
-                          L"switched off              HKCU    Off      HKCU\\Run\\Off\r\n"
-                          L"switched on, new command  HKLM    Both     HKLM\\Run\\Both\r\n"));
+  EXPECT_EQ(FormatDiffTable(diff), (L"Change                    Source  Caption  Target\r\n"
+                                    L"added                     HKCU    New      HKCU\\Run\\New\r\n"
+                                    L"added                     SERV    SVC      SVC\r\n"
+                                    L"removed                   HKLM    Gone     HKLM\\Run\\Gone\r\n"
+                                    L"removed                   SERV    svc      svc\r\n"
+                                    L"switched off              HKCU    Off      HKCU\\Run\\Off\r\n"
+                                    L"switched on, new command  HKLM    Both     HKLM\\Run\\Both\r\n"));
   EXPECT_TRUE(DiffCatalogue(BaselineOf(now), now).Empty());
   EXPECT_EQ(FormatDiffTable(DiffCatalogue(BaselineOf(now), now)), L"");
 
@@ -138,14 +135,14 @@ TEST_F(QuorvanecTest, DiffAgainstAListJsonBaselineReportsExactlyWhatChangedWithS
   for (std::size_t start = 0, end; (end = table.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
     rows.push_back(Columns(table.substr(start, end - start)));
   }
-  EXPECT_THAT(rows, ElementsAre(ElementsAre(L"Change", L"Source", L"Caption", L"Target"),
-                                ElementsAre(L"added", L"FILE", L"Added", user_ + L"\\Added.cmd"),
-                                ElementsAre(L"added", L"HKCU", L"Newcomer", FromUtf8(run) + L"Newcomer"),
-                                ElementsAre(L"removed", L"HKLM", L"Old",
-                                            L"HKLM\\" + std::wstring(kRun32Key) + L"\\Old"),
-                                ElementsAre(L"switched off", L"HKLM", L"Agent",
-                                            L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Agent"),
-                                ElementsAre(L"new command", L"HKCU", L"Sync|Me", FromUtf8(run) + L"Sync|Me")));
+  EXPECT_THAT(rows,
+              ElementsAre(ElementsAre(L"Change", L"Source", L"Caption", L"Target"),
+                          ElementsAre(L"added", L"FILE", L"Added", user_ + L"\\Added.cmd"),
+                          ElementsAre(L"added", L"HKCU", L"Newcomer", FromUtf8(run) + L"Newcomer"),
+                          ElementsAre(L"removed", L"HKLM", L"Old", L"HKLM\\" + std::wstring(kRun32Key) + L"\\Old"),
+                          ElementsAre(L"switched off", L"HKLM", L"Agent",
+                                      L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Agent"),
+                          ElementsAre(L"new command", L"HKCU", L"Sync|Me", FromUtf8(run) + L"Sync|Me")));
 
   result = Quorvanec(L"diff \"" + baseline + L"\" --json");
   EXPECT_EQ(result.exitCode, 3u) << result.errors;

@@ -51,7 +51,8 @@ TEST(FormatCatalogueTable, AlignsTheColumnsByTheirWidthOnScreen) {
 TEST(FormatCatalogueTable, ShowsControlCharactersAsQuestionMarks) {
   const AutorunList list = {Info(L"HKCU", L"two\r\nlines\t", L"HKCU\\Run\\two\r\nlines\t", true)};
   EXPECT_THAT(Lines(FormatCatalogueTable(list)),
-              testing::ElementsAre(L"State  Source  Caption      Target", L"on     HKCU    two??lines?  HKCU\\Run\\two??lines?"));
+              testing::ElementsAre(L"State  Source  Caption      Target",
+                                   L"on     HKCU    two??lines?  HKCU\\Run\\two??lines?"));
 }
 
 CatalogueReport Reported(const AutorunList& list) {
@@ -63,18 +64,27 @@ CatalogueReport Reported(const AutorunList& list) {
 TEST(FormatCatalogueJson, IsAnArrayOfOneObjectPerEntryInCatalogueOrder) {
   EXPECT_EQ(FormatCatalogueJson({}), L"[]\r\n");
 
-  CatalogueReport report = Reported({Info(L"HKCU", L"\"quoted\" \\ \uC804\x01", L"HKCU\\Run\\q", false),
-                                     Info(L"FILE", L"b", L"C:\\b.lnk", true)});
-  report[0].details = {L"Product \uC804", L"Desc", L"Vendor", L"1.2.3.4", true, L"2026-12-10T09:41:07Z",
+  CatalogueReport report = Reported(
+      {Info(L"HKCU", L"\"quoted\" \\ \uC804\x01", L"HKCU\\Run\\q", false), Info(L"FILE", L"b", L"C:\\b.lnk", true)});
+  report[0].details = {L"Product \uC804",
+                       L"Desc",
+                       L"Vendor",
+                       L"1.2.3.4",
+                       true,
+                       L"2026-12-10T09:41:07Z",
                        FileSignature{SignatureState::Untrusted, L"Signer \"S\""}};
   const std::wstring text = FormatCatalogueJson(report);
   EXPECT_THAT(Lines(text), testing::SizeIs(4));
   const auto parsed = nlohmann::ordered_json::parse(ToUtf8(text));
   ASSERT_TRUE(parsed.is_array());
   ASSERT_EQ(parsed.size(), 2u);
-  EXPECT_EQ(parsed[0].dump(), R"({"from":"HKCU","caption":"\"quoted\" \\ )" "\xEC\xA0\x84" R"(\u0001","target":"HKCU\\Run\\q",)"
+  EXPECT_EQ(parsed[0].dump(), R"({"from":"HKCU","caption":"\"quoted\" \\ )"
+                              "\xEC\xA0\x84"
+                              R"(\u0001","target":"HKCU\\Run\\q",)"
                               R"("fileName":"C:\\f.exe","rawData":"\"C:\\f.exe\" /x","enabled":false,)"
-                              R"("product":"Product )" "\xEC\xA0\x84" R"(","description":"Desc","company":"Vendor",)"
+                              R"("product":"Product )"
+                              "\xEC\xA0\x84"
+                              R"(","description":"Desc","company":"Vendor",)"
                               R"("version":"1.2.3.4","fileExists":true,"disabledAt":"2026-12-10T09:41:07Z",)"
                               R"("signature":"untrusted","signer":"Signer \"S\""})");
   EXPECT_EQ(parsed[1].dump(), R"({"from":"FILE","caption":"b","target":"C:\\b.lnk","fileName":"C:\\f.exe",)"
@@ -122,9 +132,14 @@ TEST(FormatCatalogueCsv, IsRfc4180WithAByteOrderMarkAHeaderAndTheFieldsOfTheJson
       "signature,signer";
   EXPECT_EQ(ToUtf8(FormatCatalogueCsv({})), "\xEF\xBB\xBF" + header + "\r\n");
 
-  CatalogueReport report = Reported({Info(L"HKCU", L"a,b \"c\"\r\nd", L"HKCU\\Run\\a,b", false),
-                                     Info(L"FILE", L"\uB3C4\uAD6C", L"C:\\b.lnk", true)});
-  report[0].details = {L"P", L"", L"Vendor, Inc.", L"1.0", true, L"2026-12-10T09:41:07Z",
+  CatalogueReport report = Reported(
+      {Info(L"HKCU", L"a,b \"c\"\r\nd", L"HKCU\\Run\\a,b", false), Info(L"FILE", L"\uB3C4\uAD6C", L"C:\\b.lnk", true)});
+  report[0].details = {L"P",
+                       L"",
+                       L"Vendor, Inc.",
+                       L"1.0",
+                       true,
+                       L"2026-12-10T09:41:07Z",
                        FileSignature{SignatureState::Valid, L"Vendor, Inc."}};
   const std::string text = ToUtf8(FormatCatalogueCsv(report));
   ASSERT_TRUE(text.starts_with("\xEF\xBB\xBF" + header + "\r\n"));

@@ -46,29 +46,62 @@ TEST_F(QuorvanecTest, ListJsonShowsTheFourSourcesInOrderWithExactlyWhatWasSeeded
   const std::string user = ToUtf8(user_);
   const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
   const auto expected = nlohmann::ordered_json::array({
-      {{"from", "FILE"}, {"caption", "Shared Tool"}, {"target", common + "\\Shared Tool.lnk"},
-       {"fileName", common + "\\Shared Tool.lnk"}, {"rawData", ""}, {"enabled", true}},
-      {{"from", "FILE"}, {"caption", "\xEB\x8F\x84\xEA\xB5\xAC"}, {"target", user + "\\\xEB\x8F\x84\xEA\xB5\xAC.exe"},
-       {"fileName", user + "\\\xEB\x8F\x84\xEA\xB5\xAC.exe"}, {"rawData", ""}, {"enabled", false}},
-      {{"from", "HKLM"}, {"caption", "Agent"}, {"target", "HKLM\\" + run + "Agent"},
-       {"fileName", programFiles + "\\Vendor\\agent.exe"}, {"rawData", "\"%ProgramFiles%\\Vendor\\agent.exe\" /tray"},
+      {{"from", "FILE"},
+       {"caption", "Shared Tool"},
+       {"target", common + "\\Shared Tool.lnk"},
+       {"fileName", common + "\\Shared Tool.lnk"},
+       {"rawData", ""},
        {"enabled", true}},
-      {{"from", "HKLM"}, {"caption", "Helper"}, {"target", "HKLM\\" + run + "Helper"},
-       {"fileName", "C:\\Vendor\\helper.dll"}, {"rawData", "rundll32.exe C:\\Vendor\\helper.dll,Start"},
+      {{"from", "FILE"},
+       {"caption", "\xEB\x8F\x84\xEA\xB5\xAC"},
+       {"target", user + "\\\xEB\x8F\x84\xEA\xB5\xAC.exe"},
+       {"fileName", user + "\\\xEB\x8F\x84\xEA\xB5\xAC.exe"},
+       {"rawData", ""},
        {"enabled", false}},
-      {{"from", "HKLM"}, {"caption", "Old"}, {"target", "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run\\Old"},
-       {"fileName", "C:\\Old\\old.exe"}, {"rawData", "C:\\Old\\old.exe"}, {"enabled", false}},
-      {{"from", "HKCU"}, {"caption", "Sync|Me"}, {"target", "HKCU\\" + run + "Sync|Me"},
-       {"fileName", "C:\\Sync\\sync.exe"}, {"rawData", "\\??\\C:\\Sync\\sync.exe -q"}, {"enabled", true}},
-      {{"from", "SCHE"}, {"caption", "Nightly"}, {"target", "\\Nightly"}, {"fileName", ""}, {"rawData", ""},
+      {{"from", "HKLM"},
+       {"caption", "Agent"},
+       {"target", "HKLM\\" + run + "Agent"},
+       {"fileName", programFiles + "\\Vendor\\agent.exe"},
+       {"rawData", "\"%ProgramFiles%\\Vendor\\agent.exe\" /tray"},
        {"enabled", true}},
-      {{"from", "SCHE"}, {"caption", "Weekly"}, {"target", "\\Weekly"}, {"fileName", ""}, {"rawData", ""},
+      {{"from", "HKLM"},
+       {"caption", "Helper"},
+       {"target", "HKLM\\" + run + "Helper"},
+       {"fileName", "C:\\Vendor\\helper.dll"},
+       {"rawData", "rundll32.exe C:\\Vendor\\helper.dll,Start"},
+       {"enabled", false}},
+      {{"from", "HKLM"},
+       {"caption", "Old"},
+       {"target", "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run\\Old"},
+       {"fileName", "C:\\Old\\old.exe"},
+       {"rawData", "C:\\Old\\old.exe"},
+       {"enabled", false}},
+      {{"from", "HKCU"},
+       {"caption", "Sync|Me"},
+       {"target", "HKCU\\" + run + "Sync|Me"},
+       {"fileName", "C:\\Sync\\sync.exe"},
+       {"rawData", "\\??\\C:\\Sync\\sync.exe -q"},
+       {"enabled", true}},
+      {{"from", "SCHE"},
+       {"caption", "Nightly"},
+       {"target", "\\Nightly"},
+       {"fileName", ""},
+       {"rawData", ""},
+       {"enabled", true}},
+      {{"from", "SCHE"},
+       {"caption", "Weekly"},
+       {"target", "\\Weekly"},
+       {"fileName", ""},
+       {"rawData", ""},
        {"enabled", false}},
   });
   const auto ServiceJson = [](const test::TestService& service, const std::wstring& command, bool enabled) {
-    return nlohmann::ordered_json{{"from", "SERV"}, {"caption", ToUtf8(service.DisplayName())},
-                                  {"target", ToUtf8(service.Name())}, {"fileName", ToUtf8(command)},
-                                  {"rawData", ToUtf8(command)}, {"enabled", enabled}};
+    return nlohmann::ordered_json{{"from", "SERV"},
+                                  {"caption", ToUtf8(service.DisplayName())},
+                                  {"target", ToUtf8(service.Name())},
+                                  {"fileName", ToUtf8(command)},
+                                  {"rawData", ToUtf8(command)},
+                                  {"enabled", enabled}};
   };
   const std::map<std::string, nlohmann::ordered_json> ownServices = {
       {ToUtf8(automatic.Name()), ServiceJson(automatic, L"\"C:\\Program Files\\Vendor\\svc.exe\" --run", true)},
@@ -125,18 +158,23 @@ TEST_F(QuorvanecTest, ListJsonGivesEachEntrysFileDetailsAndSinceWhenItIsOff) {
   const nlohmann::ordered_json none = nullptr;
   const auto Expected = [](const char* caption, bool enabled, const char* product, const char* company, bool exists,
                            const nlohmann::ordered_json& disabledAt) {
-    return nlohmann::ordered_json{{"caption", caption},   {"enabled", enabled},       {"product", product},
-                                  {"description", ""},    {"company", company},       {"version", ""},
-                                  {"fileExists", exists}, {"disabledAt", disabledAt},
+    return nlohmann::ordered_json{{"caption", caption},
+                                  {"enabled", enabled},
+                                  {"product", product},
+                                  {"description", ""},
+                                  {"company", company},
+                                  {"version", ""},
+                                  {"fileExists", exists},
+                                  {"disabledAt", disabledAt},
                                   {"signature", exists ? nlohmann::ordered_json("unsigned") : nullptr}};
   };
-  EXPECT_THAT(seeded, ElementsAre(Expected("On", true, "", "", true, none),
-                                  Expected("Off", false, "", "", true, "2012-12-14T23:06:40Z"),
-                                  Expected("Gone", false, "", "", false, none),
-                                  Expected("Plain", false, "", "", true, "2012-12-14T23:06:40Z"),
-                                  Expected("Product\\Tray", false, "Fixture One Product", "Fixture Company", true,
-                                           "2026-12-10T09:41:07Z"),
-                                  Expected("Nightly", false, "", "", false, none)));
+  EXPECT_THAT(
+      seeded,
+      ElementsAre(
+          Expected("On", true, "", "", true, none), Expected("Off", false, "", "", true, "2012-12-14T23:06:40Z"),
+          Expected("Gone", false, "", "", false, none), Expected("Plain", false, "", "", true, "2012-12-14T23:06:40Z"),
+          Expected("Product\\Tray", false, "Fixture One Product", "Fixture Company", true, "2026-12-10T09:41:07Z"),
+          Expected("Nightly", false, "", "", false, none)));
 }
 
 // The signature of each entry's file: intact, changed after signing, none. The prefix does not
@@ -449,10 +487,10 @@ INSTANTIATE_TEST_SUITE_P(WrongCommandLines, QuorvanecUsage,
                                          L"save", L"save \"\"", L"save a b", L"list save x", L"enable", L"enable FILE",
                                          L"disable FILE a b", L"Disable FILE a", L"switch FILE a",
                                          L"enable --json FILE a", L"-help", L"--HELP", L"--help list",
-                                         L"list --version", L"diff", L"diff \"\"", L"diff a --csv",
-                                         L"diff a --json b", L"diff --json", L"watch --csv", L"watch --json --json",
-                                         L"watch --interval", L"watch --interval 0", L"watch --interval x",
-                                         L"watch --interval 86401", L"watch --interval 5 --interval 6"));
+                                         L"list --version", L"diff", L"diff \"\"", L"diff a --csv", L"diff a --json b",
+                                         L"diff --json", L"watch --csv", L"watch --json --json", L"watch --interval",
+                                         L"watch --interval 0", L"watch --interval x", L"watch --interval 86401",
+                                         L"watch --interval 5 --interval 6"));
 
 }  // namespace
 }  // namespace quorvane

@@ -26,10 +26,11 @@ using testing::Not;
 // The stand-in's folder, which ctest's fixture brings up, as this program sees it.
 const std::wstring kStandIn = QUORVANE_CHECKIN_STAND_IN_DIR;
 
-std::wstring ReadText(const std::wstring& path) { return test::FileExists(path) ? FromUtf8(test::ReadFileBytes(path)) : L""; }
+std::wstring ReadText(const std::wstring& path) {
+  return test::FileExists(path) ? FromUtf8(test::ReadFileBytes(path)) : L"";
+}
 
 void WriteText(const std::wstring& path, const std::string& text) { test::WriteFileBytes(path, text); }
-
 
 struct WindowSearch {
   DWORD process;
@@ -91,8 +92,8 @@ std::vector<std::wstring> RowTexts(HWND list) {
   GetWindowThreadProcessId(list, &processId);
   const ScopedHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
   constexpr int kTextChars = 512;
-  auto* remote = static_cast<BYTE*>(
-      VirtualAllocEx(process.Get(), nullptr, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+  auto* remote = static_cast<BYTE*>(VirtualAllocEx(
+      process.Get(), nullptr, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
   std::vector<std::wstring> rows;
   const auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int row = 0; row < count; ++row) {
@@ -152,9 +153,9 @@ class ProgramTest : public testing::Test {
     DeleteFileW((kStandIn + L"\\delay").c_str());
     DeleteFileW((kStandIn + L"\\hang-up").c_str());
     DeleteFileW((kStandIn + L"\\requests.log").c_str());
-    const test::ProcessResult pointed = test::RunProcess(L"\"" + test::ProgramBesideTest(L"use_checkin_server.exe") +
-                                                         L"\" " + ReadText(kStandIn + L"\\port") + L" \"" + kStandIn +
-                                                         L"\\authority.der\"");
+    const test::ProcessResult pointed =
+        test::RunProcess(L"\"" + test::ProgramBesideTest(L"use_checkin_server.exe") + L"\" " +
+                         ReadText(kStandIn + L"\\port") + L" \"" + kStandIn + L"\\authority.der\"");
     ASSERT_EQ(pointed.exitCode, 0u) << pointed.errors;
   }
   void TearDown() override {

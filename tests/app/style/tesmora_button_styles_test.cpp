@@ -63,17 +63,14 @@ ui::StateAttributesSet NormalSet() {
 
 ui::StateAttributesSet HeaderSet() {
   return {Attributes(kClear, kWhite, kBorder, kBlackText, kBlackText),
-          Attributes(kSolid, kBlue, kNoBorder, kBlue, kWhite),
-          Attributes(kSolid, kLight, kNoBorder, kBlue, kWhite),
+          Attributes(kSolid, kBlue, kNoBorder, kBlue, kWhite), Attributes(kSolid, kLight, kNoBorder, kBlue, kWhite),
           Attributes(kSolid, kBlue, kNoBorder, kBlue, kWhite),
           Attributes(kClear, kWhite, kBorder, RGB(0xBC, 0xBC, 0xBC), RGB(0x80, 0x80, 0x80))};
 }
 
 ui::StateAttributesSet OutlineSet() {
-  return {Attributes(kClear, kBlue, kBorder, kBlue, kBlackText),
-          Attributes(kSolid, kBlue, kBorder, kBlue, kWhite),
-          Attributes(kSolid, kLight, kBorder, kBlue, kWhite),
-          Attributes(kSolid, kLight, kBorder, kBlue, kWhite),
+  return {Attributes(kClear, kBlue, kBorder, kBlue, kBlackText), Attributes(kSolid, kBlue, kBorder, kBlue, kWhite),
+          Attributes(kSolid, kLight, kBorder, kBlue, kWhite), Attributes(kSolid, kLight, kBorder, kBlue, kWhite),
           Attributes(kClear, kBlue, kBorder, RGB(0xD7, 0xD7, 0xD7), RGB(0xB3, 0xB3, 0xB3))};
 }
 

@@ -29,12 +29,15 @@ TEST(Robustness, TranslateGivesTheSourceOrATextOfTheTable) {
   for (int round = 0; round < kRounds; ++round) {
     const std::wstring text = random.OneIn(2) ? random.Mutated(seedTable) : random.TextFrom(kTableAlphabet, 40);
     const TranslationTable table(SplitLines(text));
-    const std::wstring source = random.OneIn(2) ? random.TextFrom(kTableAlphabet, 6) : TextOfLine(
-        table.Lines().empty() ? std::wstring() : table.Lines()[random.Below(table.Lines().size())]);
+    const std::wstring source =
+        random.OneIn(2)
+            ? random.TextFrom(kTableAlphabet, 6)
+            : TextOfLine(table.Lines().empty() ? std::wstring() : table.Lines()[random.Below(table.Lines().size())]);
     const std::wstring language = random.OneIn(3) ? L"en" : random.TextFrom(L"koenjaKOEN=", 2);
     const std::wstring translation = table.Translate(source, language);
     bool fromTable = false;
-    for (const std::wstring& line : table.Lines()) fromTable |= translation == ReplaceLineBreakEscapes(TextOfLine(line));
+    for (const std::wstring& line : table.Lines())
+      fromTable |= translation == ReplaceLineBreakEscapes(TextOfLine(line));
     ASSERT_TRUE(translation == ReplaceLineBreakEscapes(source) || fromTable)
         << testing::PrintToString(text) << " " << testing::PrintToString(source);
   }

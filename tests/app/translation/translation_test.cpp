@@ -39,9 +39,9 @@ const std::vector<std::array<std::wstring, 8>> kRows = {
     {L"\uBAA8\uB4E0 \uD30C\uC77C", L"All", L"\u3059\u3079\u3066\u306E\u30D5\u30A1\u30A4\u30EB",
      L"\u6240\u6709\u6587\u4EF6", L"\u0412\u0441\u0435 \u0444\u0430\u0439\u043B\u044B", L"Tutti i file",
      L"Tous les fichiers", L"\u062C\u0645\u064A\u0639 \u0627\u0644\u0645\u0644\u0641\u0627\u062A"},
-    {L"\uC804\uCCB4\uBAA9\uB85D", L"All Programs", L"\u5168\u30D7\u30ED\u30B0\u30E9\u30E0",
-     L"\u6240\u6709\u7A0B\u5E8F", L"\u0412\u0441\u0435 \u043F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B",
-     L"Tutti i programmi", L"Tous les programmes", L"\u062C\u0645\u064A\u0639 \u0627\u0644\u0628\u0631\u0627\u0645\u062C"},
+    {L"\uC804\uCCB4\uBAA9\uB85D", L"All Programs", L"\u5168\u30D7\u30ED\u30B0\u30E9\u30E0", L"\u6240\u6709\u7A0B\u5E8F",
+     L"\u0412\u0441\u0435 \u043F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B", L"Tutti i programmi",
+     L"Tous les programmes", L"\u062C\u0645\u064A\u0639 \u0627\u0644\u0628\u0631\u0627\u0645\u062C"},
 };
 
 class ProgramTable : public testing::Test {
@@ -113,7 +113,8 @@ TEST(TranslateResource, IsUtf8WithMixedLineEnds) {
   EXPECT_TRUE(bytes->starts_with("\xEF\xBB\xBF"));
   EXPECT_NE(bytes->find("\r\n"), std::string::npos);
   bool loneLineFeed = false;
-  for (std::size_t i = 0; i < bytes->size(); ++i) loneLineFeed |= (*bytes)[i] == '\n' && (i == 0 || (*bytes)[i - 1] != '\r');
+  for (std::size_t i = 0; i < bytes->size(); ++i)
+    loneLineFeed |= (*bytes)[i] == '\n' && (i == 0 || (*bytes)[i - 1] != '\r');
   EXPECT_TRUE(loneLineFeed);
   EXPECT_TRUE(bytes->ends_with("\n"));
   EXPECT_FALSE(bytes->ends_with("\n\n") || bytes->ends_with("\n\r\n"));
