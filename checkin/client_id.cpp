@@ -1,11 +1,11 @@
 #include "checkin/client_id.h"
 
 #include <cstdint>
-#include <cstring>
 #include <cwchar>
 #include <optional>
 #include <random>
 
+#include "registry/key_reads.h"
 #include "registry/reg_key.h"
 
 namespace quorvane {
@@ -67,9 +67,7 @@ std::optional<StoredValue> ReadValue(const RegKey& key, const wchar_t* name) {
   if (key.Query(name, type, data) != ERROR_SUCCESS) return std::nullopt;
   StoredValue value{type, {}};
   if (!IsStringType(type)) return value;
-  std::wstring text(data.size() / sizeof(wchar_t), L'\0');
-  std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
-  value.text = text.substr(0, text.find(L'\0'));
+  value.text = TextOfValueData(data.data(), data.size());
   return value;
 }
 
